@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quenmar needs (only those missing), then configures and
+# builds everything with the "default" CMake preset. Used by ./run.sh and ./test.sh.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  cmake g++ ninja-build
+  qt6-base-dev qt6-multimedia-dev
+  libcli11-dev libgtest-dev
+  fonts-liberation
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+cmake --preset default >/dev/null
+cmake --build --preset default
