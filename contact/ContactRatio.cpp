@@ -16,9 +16,13 @@ double Quotient(double numerator, double divisor) {
   return divisor == 0 ? kUndefined : numerator / divisor;
 }
 
+// The largest value whose 15-digit text ("%.15g") still reads back as a double; above it the
+// text rounds up past the largest double and a field showing it could never be read again.
+constexpr double kLargestShown = 1.79769313486231e308;
+
 double Reported(double value) {
   // Also folds -0 into 0, so a field never shows "-0".
-  return std::isfinite(value) && value != 0 ? value : 0.0;
+  return std::fabs(value) <= kLargestShown && value != 0 ? value : 0.0;
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -87,8 +91,7 @@ double ParsePressureAngle(std::string_view text) {
 double PressureAngleRadians(double degrees) { return degrees * kCalculatorPi * kOneOver180; }
 
 double ConvertPitchOrModule(double value) {
-  const double converted = Quotient(kMillimetresPerInch, value);
-  return std::isfinite(converted) ? converted : 0.0;
+  return Reported(Quotient(kMillimetresPerInch, value));
 }
 
 GearPairGeometry ComputeGearPair(const GearPairInput& in) {

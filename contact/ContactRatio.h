@@ -28,8 +28,9 @@ struct GearPairInput {
 
 // Every length is in the unit of the mode. A quantity that cannot be computed because one of
 // its divisors is zero (P or m of 0, a tooth count of 0, a pressure angle whose cosine is 0),
-// or that would not be a finite number, is reported as 0: the calculator's fields must always
-// hold something a person (and the next read of the dialog) can take as a number.
+// or that would not be a finite number whose 15-digit text reads back, is reported as 0: the
+// calculator's fields must always hold something a person (and the next read of the dialog)
+// can take as a number.
 struct GearPairGeometry {
   double pitchDiameter1 = 0, pitchDiameter2 = 0;  // D1, D2
   double pitchRadius1 = 0, pitchRadius2 = 0;      // R1, R2
@@ -51,7 +52,7 @@ double PressureAngleRadians(double degrees);
 
 // Converts a module to a diametral pitch and back: 25.4 / value both ways, so switching
 // there and back returns the value up to the fifteenth digit. A value of 0 (or one whose
-// reciprocal overflows) has no counterpart and gives 0.
+// reciprocal is too large to show) has no counterpart and gives 0.
 double ConvertPitchOrModule(double value);
 
 // Computes every output of the calculator for one input. Never divides by zero and never

@@ -107,6 +107,7 @@ TEST(ContactRatio, PitchModuleConversionRoundTrips) {
   EXPECT_EQ(Shown(ConvertPitchOrModule(25.4)), "1");
   EXPECT_EQ(ConvertPitchOrModule(0), 0);
   EXPECT_EQ(ConvertPitchOrModule(1e-320), 0);  // 25.4 / 1e-320 overflows
+  EXPECT_EQ(ConvertPitchOrModule(1.4129219001520732e-307), 0);  // finite, but its text would not read back
 }
 
 TEST(ContactRatio, PressureAngleTexts) {
@@ -159,6 +160,8 @@ TEST(ContactRatio, DegenerateInputsGiveFiniteFields) {
       {"module beyond a double", {ToothSize::Module, 1e308, 20, 20, 20}, false, false},
       {"pitch so small the diameters overflow", {ToothSize::Pitch, 1e-310, 20, 20, 20}, false,
        false},
+      {"diameter too large to show in 15 digits", {ToothSize::Module, 1.7976931348623157e308, 1, 1, 20},
+       false, false},
   };
   const GearPairGeometry reference = ComputeGearPair({});
   for (const auto& r : rows) {
