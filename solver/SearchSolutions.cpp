@@ -349,23 +349,24 @@ class FastSearch {
     keys_.clear();
     std::size_t low = stage3_.size();
     bool placed = false;
+    // Products, not quotients, inside the sweep: lo and hi already carry the slack that
+    // covers the rounding of one product.
     for (std::size_t a = fromA; a < toA; ++a) {
       const RatioEntry& ea = stage2_[a];
-      double loB = lo / ea.ratio, hiB = hi / ea.ratio;
-      loB -= std::fabs(loB) * kRatioSlack;
-      hiB += std::fabs(hiB) * kRatioSlack;
+      const double ra = ea.ratio;
       if (!placed) {
-        low = FirstAtLeast(stage3_, loB);
+        const double loB = lo / ra;
+        low = FirstAtLeast(stage3_, loB - std::fabs(loB) * kRatioSlack);
         placed = true;
         work_ += 20;
       } else {
-        while (low > 0 && stage3_[low - 1].ratio >= loB) {
+        while (low > 0 && stage3_[low - 1].ratio * ra >= lo) {
           --low;
           ++work_;
         }
       }
       ++work_;
-      for (std::size_t b = low; b < stage3_.size() && stage3_[b].ratio <= hiB; ++b) {
+      for (std::size_t b = low; b < stage3_.size() && stage3_[b].ratio * ra <= hi; ++b) {
         if (static_cast<std::int64_t>(keys_.size()) >= tuning_.candidateBudget) return false;
         keys_.push_back(PackKey(ea.driver, ea.driven, stage3_[b].driver, stage3_[b].driven));
       }
