@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLineEdit>
 
 #include "Artwork.h"
 #include "ContactRatio.h"
@@ -33,6 +34,13 @@ void CContactRatioDlg::DoDataExchange(DataExchange& dx) {
   dx.Real(ids::kBaseRadius2, m_dBaseRadius2);
   dx.Text(ids::kPressureAngle, m_strPressureAngle);
   dx.Real(ids::kContactRatio, m_dContactRatio);
+
+  if (!dx.isReading()) {
+    // Fifteen digits are wider than the fields: show each number from its first digit, as a
+    // person reads it, except in the field being typed in, whose caret stays put.
+    for (auto* field : findChildren<QLineEdit*>())
+      if (!field->hasFocus()) field->setCursorPosition(0);
+  }
 }
 
 bool CContactRatioDlg::OnInitDialog() {
