@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "Artwork.h"
 #include "ColorButton.h"
@@ -65,6 +66,32 @@ bool TakesFocus(ControlKind kind) {
   }
 }
 
+// Static texts were laid out for the metrics of the original face; with the stand-in face a
+// text can need a line more than its rectangle holds and would lose its end. Such a text
+// gets a slightly smaller size of the same face (down to three quarters), so it is shown
+// whole in the place the layout gives.
+void FitTextIntoPlace(QLabel* label, const QRect& place) {
+  const QString text = label->text();
+  if (text.isEmpty() || place.width() <= 0 || place.height() <= 0) return;
+  const int margin = 2 * (label->frameWidth() + label->margin());
+  const QRect room(0, 0, std::max(1, place.width() - margin), std::numeric_limits<int>::max() / 2);
+  auto fits = [&](const QFont& font) {
+    return QFontMetrics(font).boundingRect(room, Qt::TextWordWrap | label->alignment(), text).height() <=
+           place.height() - margin;
+  };
+  QFont font = label->font();
+  if (fits(font)) return;
+  const qreal full = font.pointSizeF();
+  if (full <= 0) return;
+  for (qreal size = full - 0.25; size >= full * 0.75; size -= 0.25) {
+    font.setPointSizeF(size);
+    if (fits(font)) {
+      label->setFont(font);
+      return;
+    }
+  }
+}
+
 Qt::Alignment TextAlignment(std::uint32_t style, Qt::Alignment vertical) {
   if (style & kCentered) return Qt::AlignHCenter | vertical;
   if (style & kRightAligned) return Qt::AlignRight | vertical;
@@ -103,6 +130,15 @@ LayoutBuilder::LayoutBuilder(const DialogLayout& layout) : m_layout(layout) {}
 void LayoutBuilder::setFactory(int id, Factory factory) { m_factories.insert(id, std::move(factory)); }
 
 QFont LayoutBuilder::font() const {
+  // "MS Sans Serif" is not installed on Linux, and fontconfig's pick for it (DejaVu Sans) sets
+  // its capitals and digits wider against its average character width than the layouts were
+  // drawn for, so single-line texts would wrap out of their rectangles. Liberation Sans keeps
+  // the proportions, as it does for Arial.
+  static const bool substituted = [] {
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    return true;
+  }();
+  Q_UNUSED(substituted);
   QFont font(QString::fromUtf8(m_layout.fontFamily ? m_layout.fontFamily : ""));
   if (m_layout.fontPointSize > 0) font.setPointSize(m_layout.fontPointSize);
   return font;
@@ -247,6 +283,8 @@ BuiltLayout LayoutBuilder::build(QWidget* parent) const {
       w->setAccessibleName(name);
 
     w->setGeometry(place);
+    if (auto* label = qobject_cast<QLabel*>(w); label && spec.kind == ControlKind::Label)
+      FitTextIntoPlace(label, place);
     w->setEnabled(!(style & kDisabled));
     w->setVisible(!(style & kHidden));
   }

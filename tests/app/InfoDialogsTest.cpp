@@ -33,6 +33,18 @@ QStringList LabelTexts(const QDialog& d) {
   return texts;
 }
 
+// Texts that need more lines than their rectangle holds, which would lose their ends.
+QStringList CutTexts(const QDialog& d) {
+  QStringList cut;
+  for (const QLabel* label : d.findChildren<QLabel*>()) {
+    if (!label->pixmap().isNull() || label->text().isEmpty()) continue;
+    const QRect needed = QFontMetrics(label->font())
+                             .boundingRect(QRect(0, 0, label->width(), 100000), Qt::TextWordWrap, label->text());
+    if (needed.height() > label->height()) cut << label->text();
+  }
+  return cut;
+}
+
 int PictureCount(const QDialog& d) {
   int n = 0;
   for (const QLabel* label : d.findChildren<QLabel*>()) n += !label->pixmap().isNull();
@@ -110,7 +122,7 @@ void InfoDialogsTest::looks() {
   QSize size, expectedSize;
   QColor background;
   bool hasIcon = false;
-  QStringList shownTexts;
+  QStringList shownTexts, cutTexts;
   int shownPictures = 0;
   QList<CColorButton*> shownButtons;
   QWidget* focus = nullptr;
@@ -121,6 +133,7 @@ void InfoDialogsTest::looks() {
     background = d.palette().color(QPalette::Window);
     hasIcon = !d.windowIcon().isNull();
     shownTexts = LabelTexts(d);
+    cutTexts = CutTexts(d);
     shownPictures = PictureCount(d);
     for (int id : {IDOK, IDCANCEL})
       if (auto* b = d.findChild<CColorButton*>(QString::number(id))) shownButtons << b;
@@ -136,6 +149,7 @@ void InfoDialogsTest::looks() {
   QCOMPARE(background, QColor(255, 255, 255));
   QVERIFY(hasIcon);
   if (!texts.isEmpty()) QCOMPARE(shownTexts, texts);
+  QCOMPARE(cutTexts, QStringList());
   QCOMPARE(shownPictures, pictures);
   QCOMPARE(shownButtons.size(), buttons.size());
   for (int i = 0; i < buttons.size(); ++i) {
