@@ -8,7 +8,7 @@ packages=(
   cmake g++ ninja-build
   qt6-base-dev qt6-multimedia-dev
   libcli11-dev libgtest-dev
-  fonts-liberation
+  fonts-liberation libx11-dev
 )
 
 missing=()
