@@ -1,0 +1,237 @@
+#include "SolveCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "ResultsFile.h"
+#include "SearchSolutions.h"
+#include "SolutionRow.h"
+
+namespace quenmar::cli {
+
+namespace {
+
+constexpr const char* kProgram = "quenmar-solve";
+
+std::optional<long long> ParseInteger(std::string_view text) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return {};
+  return value;
+}
+
+std::optional<double> ParseReal(std::string_view text) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return {};
+  return value;
+}
+
+std::optional<Teeth> ParseTeethList(const std::string& text) {
+  Teeth teeth{};
+  std::size_t start = 0;
+  for (int g = 0; g < kGearCount; ++g) {
+    const std::size_t comma = text.find(',', start);
+    const bool last = g == kGearCount - 1;
+    if (last != (comma == std::string::npos)) return {};
+    const auto value = ParseInteger(std::string_view(text).substr(start, comma - start));
+    if (!value || *value < 1 || *value > 500) return {};
+    teeth[g] = static_cast<int>(*value);
+    start = comma + 1;
+  }
+  return teeth;
+}
+
+std::optional<CalendarDate> ParseDate(const std::string& text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return {};
+  const auto year = ParseInteger(std::string_view(text).substr(0, 4));
+  const auto month = ParseInteger(std::string_view(text).substr(5, 2));
+  const auto day = ParseInteger(std::string_view(text).substr(8, 2));
+  if (!year || !month || !day || *year < 1 || *month < 1 || *month > 12 || *day < 1) return {};
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (*year % 4 == 0 && *year % 100 != 0) || *year % 400 == 0;
+  if (*day > kDays[*month - 1] || (*month == 2 && *day == 29 && !leap)) return {};
+  return CalendarDate{static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day)};
+}
+
+// The window's operations, on a terminal: the stop flag for ALT, a text bar for the
+// progress bar, rows collected in search order.
+class BatchOperations : public SearchOperations {
+ public:
+  BatchOperations(Family family, const SolveEnvironment& env, std::ostream& err)
+      : family_(family), env_(env), err_(err) {}
+
+  bool MessageStep() override {
+    return !(env_.stopRequested && env_.stopRequested->load(std::memory_order_relaxed));
+  }
+  void Progress(int position) override {
+    if (!env_.progressBar) return;
+    constexpr int kWidth = 40;
+    const int filled = position * kWidth / 100;
+    err_ << "\rSOLUTION PROGRESS=> [" << std::string(filled, '#')
+         << std::string(kWidth - filled, '.') << "] " << position << "%" << std::flush;
+    drawn_ = true;
+  }
+  void Output(const TrainSolution& solution) override {
+    rows.push_back(FormatSolutionRow(family_, solution));
+  }
+  void FinishBar() {
+    if (drawn_) err_ << '\n' << std::flush;
+  }
+
+  std::vector<std::string> rows;
+
+ private:
+  Family family_;
+  const SolveEnvironment& env_;
+  std::ostream& err_;
+  bool drawn_ = false;
+};
+
+struct Arguments {
+  int configuration = kStartupConfiguration;
+  Teeth minTeeth{10, 10, 10, 10, 10, 10};
+  Teeth maxTeeth{25, 25, 25, 25, 25, 25};
+  double target = 3.624, range = 0.01;
+  int maxSolutions = 100;
+  CalendarDate date{};
+  bool list = false;
+  std::string output;
+};
+
+// Checks every option against the form's limits; the first failure names its option.
+std::optional<std::string> Validate(const std::vector<std::pair<std::string, std::string>>& given,
+                                    Arguments& a) {
+  for (const auto& [option, text] : given) {
+    if (option == "--config") {
+      const auto v = ParseInteger(text);
+      if (!v || *v < 0 || *v > 6) return "--config accepts a configuration index from 0 to 6";
+      a.configuration = static_cast<int>(*v);
+    } else if (option == "--min" || option == "--max") {
+      const auto v = ParseTeethList(text);
+      if (!v) return option + " accepts six whole numbers from 1 to 500 (N1..N6), separated by commas";
+      (option == "--min" ? a.minTeeth : a.maxTeeth) = *v;
+    } else if (option == "--target") {
+      const auto v = ParseReal(text);
+      if (!v || *v < 0 || *v > 1000) return "--target accepts a number from 0 to 1000";
+      a.target = *v;
+    } else if (option == "--range") {
+      const auto v = ParseReal(text);
+      if (!v || *v < 0 || *v > 500) return "--range accepts a number from 0 to 500";
+      a.range = *v;
+    } else if (option == "--max-solutions") {
+      const auto v = ParseInteger(text);
+      if (!v || *v < 0 || *v > 500) return "--max-solutions accepts a whole number from 0 to 500";
+      a.maxSolutions = static_cast<int>(*v);
+    } else if (option == "--date") {
+      const auto v = ParseDate(text);
+      if (!v) return "--date accepts a calendar date as YYYY-MM-DD";
+      a.date = *v;
+    }
+  }
+  return {};
+}
+
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+}  // namespace
+
+int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+             const SolveEnvironment& env) {
+  CLI::App app{"Finds the teeth counts of external spur gear trains for a wanted reduction "
+               "and prints the results file of the run.",
+               kProgram};
+  std::vector<std::pair<std::string, std::string>> given;
+  const char* const valued[][2] = {
+      {"--config", "Configuration 0..6 (default 5, Triple With Equal Compounds; 6 = Triple Reduction)"},
+      {"--min", "Minimum teeth of N1..N6, six numbers 1..500 (default 10 each)"},
+      {"--max", "Maximum teeth of N1..N6, six numbers 1..500 (default 25 each)"},
+      {"--target", "Target reduction 0..1000 (default 3.624)"},
+      {"--range", "Convergence range 0..500 (default 0.01)"},
+      {"--max-solutions", "Maximum number of solutions 0..500 (default 100)"},
+      {"--date", "Date of the results header, YYYY-MM-DD (default today)"},
+  };
+  std::vector<std::string> texts(std::size(valued));
+  for (std::size_t i = 0; i < std::size(valued); ++i)
+    app.add_option(valued[i][0], texts[i], valued[i][1])->type_name(i == 1 || i == 2 ? "A,B,C,D,E,F" : "VALUE");
+  Arguments a;
+  a.date = env.today;
+  app.add_flag("--list", a.list, "Print only the solution rows, sorted as the solution list holds them");
+  app.add_option("--output", a.output, "Write to FILE (replaced) instead of standard output")
+      ->type_name("FILE");
+  app.set_version_flag("--version", std::string(kProgram) + " 1.01");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    out << app.help();
+    return 0;
+  } catch (const CLI::CallForVersion& e) {
+    out << e.what() << '\n';
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    err << kProgram << ": " << FirstLine(e.what()) << " (see --help)\n";
+    return 2;
+  }
+  for (std::size_t i = 0; i < std::size(valued); ++i)
+    if (app.get_option(valued[i][0])->count() > 0) given.emplace_back(valued[i][0], texts[i]);
+  if (const auto problem = Validate(given, a)) {
+    err << kProgram << ": " << *problem << '\n';
+    return 2;
+  }
+
+  const TrainConfiguration& config = Configuration(a.configuration);
+  // As the form's configuration switch leaves it: unused gears at minimum 10 and the
+  // counters reset to the minima.
+  ApplyDummyTeeth(a.configuration, a.minTeeth);
+  const SearchInputs inputs{a.configuration, a.minTeeth, a.maxTeeth, a.target,
+                            a.range, a.maxSolutions, a.minTeeth};
+  const ResultsHeader header{a.date.day, a.date.month, a.date.year, std::string(config.methodName),
+                             a.target, a.range, a.maxSolutions, config.family};
+
+  ResultsFileWriter file;
+  if (!a.output.empty()) {
+    if (const FileStatus opened = file.Open(a.output); !opened.ok()) {
+      err << kProgram << ": cannot write " << opened.message() << '\n';
+      return 1;
+    }
+  }
+
+  BatchOperations ops(config.family, env, err);
+  const SearchResult result = SearchSolutions(inputs, ops);
+  ops.FinishBar();
+
+  std::vector<std::string> lines;
+  if (a.list) {
+    SolutionList list;
+    list.insertBatch(ops.rows);
+    lines = list.rows();
+  }
+  if (file.isOpen()) {
+    if (a.list) {
+      for (const std::string& row : lines) file.WriteRow(row);
+    } else {
+      file.WriteHeader(header);
+      for (const std::string& row : ops.rows) file.WriteRow(row);
+      file.WriteCountLine(result.nSolutionsFound);
+      if (result.bNoSolution) file.WriteNoSolutionLine();
+      if (result.nSolutionsFound >= a.maxSolutions) file.WriteMaximumLine();
+    }
+    if (const FileStatus closed = file.Close(); !closed.ok()) {
+      err << kProgram << ": cannot write " << closed.message() << '\n';
+      return 1;
+    }
+  } else if (a.list) {
+    for (const std::string& row : lines) out << row << '\n';
+  } else {
+    out << ResultsFileText(header, ops.rows, result.nSolutionsFound, result.bNoSolution);
+  }
+  out.flush();
+  return result.stopped ? 130 : 0;
+}
+
+}  // namespace quenmar::cli
