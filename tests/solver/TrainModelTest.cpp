@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "SearchSolutions.h"
+#include "TrainConfiguration.h"
 
 namespace quenmar {
 namespace {
@@ -63,30 +63,6 @@ TEST(TrainModel, Reductions) {
   EXPECT_FALSE(Accepted(Difference(2.5, 2.0), 0.4999));
   EXPECT_EQ(Difference(1.0, 3.0), 2.0);
   EXPECT_NEAR(Difference(399.0 / 110.0, 3.624), 0.0032727, 1e-7);
-}
-
-TEST(TrainModel, ConfigurationTable) {
-  EXPECT_EQ(Configuration(4).methodName, "Double Reduction with N1 = N3 and N2 = N4");
-  EXPECT_EQ(Configuration(5).methodName, "Triple Reduction with Equal Compounds");
-  EXPECT_EQ(Configuration(6).selectorEntry, "");
-  EXPECT_EQ(ColumnHeader(Family::Single).size(), 32u);
-  EXPECT_EQ(ColumnHeader(Family::Double).size(), 46u);
-  EXPECT_EQ(ColumnHeader(Family::Triple).size(), 60u);
-}
-
-TEST(TrainModel, DummyTeethOfTheConfigurationSwitch) {
-  struct Row {
-    int configuration;
-    Teeth after;
-  };
-  const Row rows[] = {{0, {3, 4, 10, 10, 10, 10}},
-                      {2, {3, 4, 5, 6, 10, 10}},
-                      {6, {3, 4, 5, 6, 7, 8}}};
-  for (const Row& row : rows) {
-    Teeth minTeeth{3, 4, 5, 6, 7, 8};
-    ApplyDummyTeeth(row.configuration, minTeeth);
-    EXPECT_EQ(minTeeth, row.after) << row.configuration;
-  }
 }
 
 }  // namespace
