@@ -140,6 +140,19 @@ class FormStartupTest : public QObject {
     QVERIFY(Field(*form, GearName(5, "profile"))->isVisible());
   }
 
+  // The instructions command shows its dialog, then writes the form: a text typed but not
+  // yet read gives way to the value the form holds.
+  void instructionsCommandWritesForm() {
+    int shown = 0;
+    form->SetInstructionsCommand([&shown] { ++shown; });
+    start();
+    QLineEdit* target = Field(*form, QStringLiteral("Target Reduction"));
+    TypeInto(target, QStringLiteral("7"));
+    QVERIFY(form->routeCommand(32773));
+    QCOMPARE(shown, 1);
+    QCOMPARE(target->text(), QStringLiteral("3.624"));
+  }
+
   void toolTips_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("text");

@@ -2,6 +2,8 @@
 // the teeth limits, loading a listed row, configuration switching and the colour code.
 
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QRadioButton>
 #include <QTest>
 
@@ -138,6 +140,28 @@ class FormViewTest : public QObject {
     QCOMPARE(form->m_nMinTeeth[3], 10);
     QCOMPARE(form->m_nMinTeeth[4], 10);
     QCOMPARE(presenter->messages().size(), 1);
+  }
+
+  // With real message boxes, the box itself moves the focus out of the field the user went
+  // to; that must not read the form again and raise a second message.
+  void oneInvalidFieldOneRealMessage() {
+    presenter.reset();
+    int boxes = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        ++boxes;
+        box->done(QMessageBox::Ok);
+      }
+    });
+    closer.start(10);
+    QLineEdit* target = Field(*form, QStringLiteral("Target Reduction"));
+    TypeInto(target, QStringLiteral("abc"));
+    Field(*form, QStringLiteral("Convergence Range"))->setFocus(Qt::TabFocusReason);
+    QTest::qWait(200);
+    closer.stop();
+    QCOMPARE(boxes, 1);
+    QCOMPARE(target->text(), QStringLiteral("3.624"));
   }
 
   void teethLimits_data() {
