@@ -70,6 +70,7 @@ class LayoutTest : public QObject {
   void spinButtonSteps_data();
   void spinButtonSteps();
   void spinButtonMouseAndKeys();
+  void notificationsReachTheirHandlers();
   void commandsRunDownTheChain();
   void dialogEndsByItsButtonsAndKeys_data();
   void dialogEndsByItsButtonsAndKeys();
@@ -218,6 +219,40 @@ void LayoutTest::spinButtonMouseAndKeys() {
   spin->setEnabled(false);
   QTest::keyClick(field, Qt::Key_Down);
   QCOMPARE(field->text(), QStringLiteral("4"));
+}
+
+void LayoutTest::notificationsReachTheirHandlers() {
+  QWidget parent;
+  const BuiltLayout built = LayoutBuilder(kLayout).build(&parent);
+  built.controls.get<QListWidget>(25)->addItem(QStringLiteral("row"));
+  QStringList heard;
+  BindingTable table;
+  table.on(21, Notification::Changed, [&] { heard << "changed 21"; });
+  table.on(21, Notification::KillFocus, [&] { heard << "killfocus 21"; });
+  table.on(21, Notification::SetFocus, [&] { heard << "setfocus 21"; });
+  table.on(23, Notification::SpinChanged, [&] { heard << "spin 23"; });
+  table.on(24, Notification::SelChange, [&] { heard << "selchange 24"; });
+  table.on(25, Notification::DoubleClicked, [&] { heard << "dblclk 25"; });
+  table.on(27, Notification::Clicked, [&] { heard << "clicked 27"; });
+  table.on(999, Notification::Clicked, [&] { heard << "no such control"; });
+  table.attach(built.controls);
+  parent.show();  // the first control in tab order takes the focus
+  QVERIFY(QTest::qWaitForWindowActive(&parent));
+
+  auto* edit = built.controls.get<QLineEdit>(21);
+  edit->setFocus();
+  QTest::keyClicks(edit, "4");
+  built.controls.get<SpinButton>(23)->stepBy(1);
+  auto* combo = built.controls.get<QComboBox>(24);
+  combo->setFocus();  // the edit loses the focus
+  QTest::keyClick(combo, Qt::Key_Down);
+  auto* list = built.controls.get<QListWidget>(25);
+  const QPoint row = list->visualItemRect(list->item(0)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);  // selects the row first
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
+  QTest::mouseClick(built.controls.widget(27), Qt::LeftButton);
+  QCOMPARE(heard, (QStringList{"setfocus 21", "changed 21", "spin 23", "killfocus 21", "selchange 24",
+                               "dblclk 25", "clicked 27"}));
 }
 
 void LayoutTest::commandsRunDownTheChain() {
