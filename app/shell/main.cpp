@@ -1,16 +1,10 @@
 #include <QApplication>
 
-#include "Framework.h"
-#include "MainWindow.h"
+#include "QuenmarApp.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
-  QCoreApplication::setApplicationName(QStringLiteral("Quenmar"));
-  quenmar::SetAppTitle(QStringLiteral("Quenmar"));
-
-  MainWindow window;
-  quenmar::SetMainWindow(&window);
-  window.newDocument();
-  return app.exec();
+  QApplication qapp(argc, argv);
+  CQuenmarApp app;
+  if (app.InitInstance(QCoreApplication::arguments())) QApplication::exec();
+  return app.ExitInstance();
 }
