@@ -95,7 +95,7 @@ void CMainFrame::CreateShortcuts() {
     // Keys whose command nobody handles are still taken; they then do nothing.
     connect(action, &QAction::triggered, this, [this, id = spec.commandId] { CommandStart()->routeCommand(id); });
     addAction(action);
-    m_shortcutKeys.append(key[0]);
+    m_shortcuts.append({key[0], spec.commandId});
   }
 }
 
@@ -158,6 +158,13 @@ void CMainFrame::showEvent(QShowEvent* event) {
   OnGetMinMaxInfo();
 }
 
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  // The document never holds unsaved changes, so closing never asks; the help window goes
+  // with the frame.
+  if (m_helpWindow) m_helpWindow->close();
+  QMainWindow::closeEvent(event);
+}
+
 bool CMainFrame::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
   if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Resize) OnGetMinMaxInfo();
@@ -169,9 +176,11 @@ bool CMainFrame::IsInFrame(QObject* object) const {
   return widget && widget->window() == this;
 }
 
-bool CMainFrame::IsShortcutKey(const QKeyEvent& key) const {
+int CMainFrame::ShortcutCommand(const QKeyEvent& key) const {
   const QKeyCombination combination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key()));
-  return m_shortcutKeys.contains(combination);
+  for (const auto& [shortcut, commandId] : m_shortcuts)
+    if (shortcut == combination) return commandId;
+  return 0;
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
@@ -179,7 +188,17 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ShortcutOverride:
       // A control that wants a key of the table for itself (Ctrl+C in a field) does not get
       // it: the frame's shortcut takes it.
-      if (IsInFrame(watched) && IsShortcutKey(*static_cast<QKeyEvent*>(event))) return true;
+      if (IsInFrame(watched) && ShortcutCommand(*static_cast<QKeyEvent*>(event))) return true;
+      break;
+    case QEvent::KeyPress:
+      // Reaches here only when no shortcut took the key (the frame is not the active window):
+      // the key still means the frame's command, never the control's own.
+      if (IsInFrame(watched)) {
+        if (const int commandId = ShortcutCommand(*static_cast<QKeyEvent*>(event))) {
+          CommandStart()->routeCommand(commandId);
+          return true;
+        }
+      }
       break;
     case QEvent::KeyRelease:
       if (IsInFrame(watched)) UpdateIndicators();

@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <utility>
 
 #include "BindingTable.h"
 #include "keystate/LockKeyState.h"
@@ -58,6 +59,7 @@ class CMainFrame : public QMainWindow, public quenmar::CommandTarget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
@@ -65,7 +67,8 @@ class CMainFrame : public QMainWindow, public quenmar::CommandTarget {
   void CreateShortcuts();
   void CreateStatusBar();
   bool IsInFrame(QObject* object) const;
-  bool IsShortcutKey(const QKeyEvent& key) const;
+  // The command of a key of the shortcut table; 0 for any other key.
+  int ShortcutCommand(const QKeyEvent& key) const;
   void ShowContextHelpFor(QWidget* widget);
 
   CQuenmarView* m_pView;
@@ -73,5 +76,5 @@ class CMainFrame : public QMainWindow, public quenmar::CommandTarget {
   QTimer* m_indicatorTimer;
   std::function<quenmar::LockKeys()> m_readLockKeys;
   QPointer<quenmar::CHelpWindow> m_helpWindow;
-  QList<QKeyCombination> m_shortcutKeys;
+  QList<std::pair<QKeyCombination, int>> m_shortcuts;
 };
