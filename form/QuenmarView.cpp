@@ -10,6 +10,7 @@
 #include "ColorEdit.h"
 #include "FormTables.h"
 #include "ResourceIds.h"
+#include "SolveCommand.h"
 #include "SpinButton.h"
 
 using namespace quenmar;
@@ -46,6 +47,7 @@ CQuenmarView::CQuenmarView(QWidget* parent)
   BindControls();
   SetAccessibleNames();
   BindHandlers();
+  m_solve = std::make_unique<CSolveCommand>(*this);
 }
 
 CQuenmarView::~CQuenmarView() = default;
@@ -61,6 +63,12 @@ void CQuenmarView::BindControls() {
   m_btnOutputToFile = c.get<QRadioButton>(kOutputToFile);
   m_wndMinLegend = c.get<CColorEdit>(kMinLegend);
   m_wndMaxLegend = c.get<CColorEdit>(kMaxLegend);
+  // Rows are inserted at their place in the solver's order (InsertSolutionRows); Qt's own
+  // sorting compares by character code, with case.
+  m_wndSolutionList->setSortingEnabled(false);
+  // The end of a search parks the keyboard focus on this label, so that no field is left
+  // in editing; it is not part of the tab chain.
+  c.widget(kLabelN2)->setFocusPolicy(Qt::ClickFocus);
   for (int g = 0; g < kGearCount; ++g) {
     m_wndMinTeeth[g] = c.get<CColorEdit>(kMinTeethIds[g]);
     m_wndMaxTeeth[g] = c.get<CColorEdit>(kMaxTeethIds[g]);
@@ -86,6 +94,7 @@ void CQuenmarView::BindHandlers() {
   table.on(kConfigurationSelector, Notification::SelChange, [this] { OnSelChangeConfiguration(); });
   table.on(kSolve, Notification::Clicked, [this] {
     if (m_solveCommand) m_solveCommand();
+    else OnSolve();
   });
   for (int g = 0; g < kGearCount; ++g) {
     table.on(kMinTeethIds[g], Notification::Changed, [this, g] { OnChangeMinTeeth(g); });

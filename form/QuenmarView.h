@@ -7,11 +7,13 @@
 //   ProfileEditing.cpp       the profile row: reduction, teeth limits, loading a listed row
 //   ConfigurationSwitch.cpp  choosing a configuration: gears, labels, flags, dummy teeth
 //   FormStartup.cpp          start-up of the form, the output file choice, instructions
+//   SolveCommand.cpp         "Push To SOLVE" (CSolveCommand) and the list kept in row order
+//   Tone.cpp                 the end-of-run tone
 //   FormTables.h             per-gear and per-control tables the code above walks
 //
-// The search command ("Push To SOLVE"), the contact ratio calculator and the instructions
-// dialog are installed from outside with the Set...Command functions, so the form does not
-// depend on the windows that provide them.
+// "Push To SOLVE" runs OnSolve unless another command is installed with SetSolveCommand;
+// the contact ratio calculator and the instructions dialog are installed from outside with
+// the Set...Command functions, so the form does not depend on the windows that provide them.
 
 #include <QString>
 #include <QWidget>
@@ -19,6 +21,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "BindingTable.h"
 #include "DataExchange.h"
@@ -26,6 +30,7 @@
 #include "TrainConfiguration.h"
 
 class CColorButton;
+class CSolveCommand;
 class CColorEdit;
 class QComboBox;
 class QListWidget;
@@ -125,6 +130,13 @@ class CQuenmarView : public QWidget, public quenmar::CommandTarget {
   void OnBrowse();
   void OnInstructions();
   void OnCalculateContactRatio();
+  // Starts a search of the committed values; it ends with the outcome dialogs once the
+  // worker is done. Ignored while a search runs.
+  void OnSolve();
+  bool IsSolving() const;
+  CSolveCommand& SolveCommand() const { return *m_solve; }
+  // Adds rows to the solution list, each at its place in the list's order.
+  void InsertSolutionRows(const std::vector<std::string>& rows);
 
   // ---- What other parts of the program plug in. ----
   // The document title the frame caption starts with ("Untitled" until set).
@@ -171,4 +183,5 @@ class CQuenmarView : public QWidget, public quenmar::CommandTarget {
   std::function<void()> m_solveCommand;
   std::function<void()> m_contactRatioCommand;
   std::function<void()> m_instructionsCommand;
+  std::unique_ptr<CSolveCommand> m_solve;
 };
