@@ -12,6 +12,7 @@
 #include "MainFrame.h"
 #include "Presenter.h"
 #include "QuenmarDoc.h"
+#include "QuenmarView.h"
 #include "ResourceIds.h"
 #include "server/ServerRegistration.h"
 #include "SingleDocTemplate.h"
@@ -104,12 +105,20 @@ void CQuenmarApp::OnAppAbout() {
   dialog.DoModal();
 }
 
+// New and Open start the form up again; while a search runs that would reset the values the
+// search reports into when it ends, so both wait until it has ended.
+bool CQuenmarApp::SearchRunning() const {
+  const CMainFrame* frame = m_pDocTemplate ? m_pDocTemplate->GetFrame() : nullptr;
+  const CQuenmarView* view = frame ? frame->GetActiveView() : nullptr;
+  return view && view->IsSolving();
+}
+
 void CQuenmarApp::OnFileNew() {
-  if (m_pDocTemplate) m_pDocTemplate->OpenDocumentFile(QString());
+  if (m_pDocTemplate && !SearchRunning()) m_pDocTemplate->OpenDocumentFile(QString());
 }
 
 void CQuenmarApp::OnFileOpen() {
-  if (!m_pDocTemplate) return;
+  if (!m_pDocTemplate || SearchRunning()) return;
   QFileDialog dialog(MainWindow(), QStringLiteral("Open"));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);

@@ -51,6 +51,7 @@ class CQuenmarApp : public quenmar::CommandTarget {
   void SetRegistryKey();
   void LoadStdProfileSettings(int nMaxRecentFiles);
   void SaveStdProfileSettings();
+  bool SearchRunning() const;
 
   std::unique_ptr<CRecentFileList> m_pRecentFileList;
   std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;

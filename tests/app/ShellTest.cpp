@@ -15,6 +15,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -32,6 +33,7 @@
 #include "QuenmarView.h"
 #include "ResourceIds.h"
 #include "SingleDocTemplate.h"
+#include "SolveCommand.h"
 #include "help/HelpWindow.h"
 #include "server/SocketsLayer.h"
 
@@ -241,6 +243,39 @@ class ShellTest : public QObject {
     QCOMPARE(selector->count(), 6);
     QCOMPARE(target->text(), QStringLiteral("2.5"));
     QCOMPARE(frame.windowTitle(), QStringLiteral("Brassmoor") + kCaptionSuffix);
+    app->ExitInstance();
+  }
+
+  // New and Open wait while a search runs: starting the form up again under it would reset
+  // the values its end reports into.
+  void newAndOpenWaitForARunningSearch() {
+    Scripted presenter;
+    auto app = StartAgreed(presenter);
+    QVERIFY(app);
+    CMainFrame& frame = *app->GetMainWnd();
+    CQuenmarView& view = *frame.GetActiveView();
+    QLineEdit* target = FormField(frame, form::kTargetReduction);
+    view.SolveCommand().SetStepDelay(std::chrono::milliseconds(30));
+    QSignalSpy finished(&view.SolveCommand(), &CSolveCommand::finished);
+    view.OnSolve();
+    QVERIFY(view.IsSolving());
+
+    QTest::keyClick(&frame, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(presenter.dialogs().isEmpty());  // neither the disclaimer nor the file dialog
+    QVERIFY(view.IsSolving());
+
+    QTest::keyClick(&frame, Qt::Key_F10);
+    QVERIFY(finished.wait(15000) || finished.count() == 1);
+    QCOMPARE(presenter.dialogs().value(0).dialogClass, QStringLiteral("CCalcStoppedDlg"));
+
+    // Once it has ended, New asks again as it always does.
+    presenter.clear();
+    presenter.answerDialog(Answering(Answer::Agree));
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(presenter.dialogs().size(), 1);
+    QCOMPARE(presenter.dialogs()[0].dialogClass, QStringLiteral("CDisclaimerDlg"));
     app->ExitInstance();
   }
 
