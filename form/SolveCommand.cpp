@@ -210,7 +210,13 @@ void CSolveCommand::Finish() {
   // 7-9
   v.m_nProgress = 0;
   v.m_wndProgress->setValue(0);
-  if (QWidget* label = v.GetDlgItem(kLabelN2)) label->setFocus(Qt::OtherFocusReason);
+  // The focus goes to the gear label "N2", which takes no input, so that no field is left
+  // being edited. The single reduction hides that label and a hidden widget cannot take the
+  // focus; there no control of the form keeps it.
+  QWidget* label = v.GetDlgItem(kLabelN2);
+  if (label && label->isVisible()) label->setFocus(Qt::OtherFocusReason);
+  else if (QWidget* focus = QApplication::focusWidget(); focus && v.isAncestorOf(focus))
+    focus->clearFocus();
   PlayTone();
 
   // 10

@@ -194,6 +194,11 @@ class SolveCommandTest : public QObject {
     QVERIFY(solveButton()->isEnabled());
     QVERIFY(field("Target Reduction")->isEnabled());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // No control that takes input keeps the focus: it is on the label "N2", or, where the
+    // configuration hides that label, on no control of the form.
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY2(focus == form->GetDlgItem(1182) || !form->isAncestorOf(focus),
+             qPrintable(focus ? focus->objectName() : QString()));
     // The gears beyond the family hold equal pairs wherever the loops left them.
     if (configuration == 1) QCOMPARE(form->m_nProfileTeeth[4], form->m_nProfileTeeth[5]);
   }
