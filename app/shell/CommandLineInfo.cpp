@@ -17,7 +17,9 @@ CommandLineInfo ParseCommandLine(const QStringList& arguments) {
   CommandLineInfo info;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
-    const QString name = argument.mid(1);
+    // Blanks after a switch do not make it a file name: a line that ends in "/RegServer "
+    // is not a registration run, and start-up goes on as without the switch.
+    const QString name = argument.mid(1).trimmed();
     const bool isSwitch = argument.startsWith(u'-') || (argument.startsWith(u'/') && IsKnownSwitch(name));
     if (isSwitch) {
       if (name.compare(QLatin1String("Embedding"), Qt::CaseInsensitive) == 0) {

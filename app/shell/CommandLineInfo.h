@@ -19,8 +19,9 @@ struct CommandLineInfo {
 
 // `arguments` starts with the program itself. An argument starting with "-" is a switch; one
 // starting with "/" is a switch only when the rest is a switch this program knows (any letter
-// case), because on this platform "/" also starts every absolute file name. The first argument
-// that is not a switch names the document; later ones are ignored, as are unknown switches.
+// case, blanks around it ignored), because on this platform "/" also starts every absolute
+// file name. The first argument that is not a switch names the document; later ones are
+// ignored, as are unknown switches.
 CommandLineInfo ParseCommandLine(const QStringList& arguments);
 
 }  // namespace quenmar

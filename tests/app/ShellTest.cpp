@@ -180,6 +180,25 @@ class ShellTest : public QObject {
     }
   }
 
+  // A registration switch with anything after it is no registration run, and no file name
+  // either: start-up goes on to a new document behind the disclaimer.
+  void switchesNotLastStartANewDocument_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("trailing blank") << QStringList{"/RegServer "};
+    QTest::newRow("two blanks, small letters") << QStringList{"/unregserver  "};
+    QTest::newRow("both, then a blank") << QStringList{"/RegServer", "/UnregServer "};
+  }
+  void switchesNotLastStartANewDocument() {
+    QFETCH(QStringList, arguments);
+    Scripted presenter;
+    presenter.answerDialog(Answering(Answer::Disagree));
+    CQuenmarApp app;
+    QVERIFY(!app.InitInstance(QStringList{QStringLiteral("quenmar")} + arguments));
+    QCOMPARE(presenter.shown().size(), 1);
+    QCOMPARE(presenter.dialogs().value(0).dialogClass, QStringLiteral("CDisclaimerDlg"));
+    QCOMPARE(app.ExitInstance(), 0);
+  }
+
   void startedByTheObjectSystem_data() {
     QTest::addColumn<QString>("option");
     QTest::newRow("-Embedding") << QStringLiteral("-Embedding");
