@@ -23,6 +23,7 @@
 
 #include <memory>
 
+#include "ContactRatioLayout.h"
 #include "DisclaimerDlg.h"
 #include "FormLayout.h"
 #include "MainFrame.h"
@@ -479,6 +480,42 @@ class ShellTest : public QObject {
     QVERIFY(!frame.isVisible());
     QVERIFY(!frame.HelpWindow()->isVisible());
     app->ExitInstance();
+  }
+
+  // The calculator's button follows the setting; when shown it opens the real calculator,
+  // a new one with its defaults at each click, and the form keeps what it showed.
+  void contactRatioButtonFollowsTheSetting() {
+    for (const bool enabled : {false, true}) {
+      QSettings().setValue(QStringLiteral("Features/ContactRatio"), enabled);
+      Scripted presenter;
+      auto app = StartAgreed(presenter);
+      QVERIFY(app);
+      CMainFrame& frame = *app->GetMainWnd();
+      auto* button = frame.GetActiveView()->findChild<QAbstractButton*>(QString::number(form::kContactRatio));
+      QCOMPARE(button->isVisible(), enabled);
+      QCOMPARE(button->isEnabled(), enabled);
+      if (enabled) {
+        QLineEdit* target = FormField(frame, form::kTargetReduction);
+        const QString before = target->text();
+        QString teeth[2];
+        for (QString& shown : teeth) {
+          presenter.answerDialog([&shown](QDialog& dialog) {
+            auto* field = dialog.findChild<QLineEdit*>(QString::number(contact::kTeeth1));
+            shown = field->text();
+            field->setText(QStringLiteral("31"));
+            dialog.findChild<QAbstractButton*>(QString::number(IDOK))->click();
+          });
+          QTest::mouseClick(button, Qt::LeftButton);
+        }
+        QCOMPARE(presenter.dialogs().size(), 2);
+        QCOMPARE(presenter.dialogs()[0].dialogClass, QStringLiteral("CContactRatioDlg"));
+        QCOMPARE(presenter.dialogs()[0].caption, QStringLiteral("Quenmar"));
+        QCOMPARE(presenter.dialogs()[1].result, int(IDOK));
+        QCOMPARE(teeth[0] + teeth[1], QStringLiteral("2020"));
+        QCOMPARE(target->text(), before);
+      }
+      app->ExitInstance();
+    }
   }
 
   void lockKeyIndicators() {
