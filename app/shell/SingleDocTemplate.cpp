@@ -50,9 +50,17 @@ CQuenmarDoc* CSingleDocTemplate::OpenDocumentFile(const QString& path) {
   if (bCreated) CreateDocumentAndFrame();
 
   if (path.isEmpty()) {
+    // A refused New changes nothing: the document keeps the name and file it had.
+    const QString previousTitle = m_pDocument->GetTitle();
+    const QString previousPath = m_pDocument->GetPathName();
     m_pDocument->SetTitle(DocumentName());
     if (!m_pDocument->OnNewDocument()) {
-      if (bCreated) CloseAllDocuments();
+      if (bCreated) {
+        CloseAllDocuments();
+      } else {
+        if (!previousPath.isEmpty()) m_pDocument->SetPathName(previousPath, false);
+        m_pDocument->SetTitle(previousTitle);
+      }
       return nullptr;
     }
   } else {

@@ -320,6 +320,16 @@ class ShellTest : public QObject {
     QCOMPARE(presenter.dialogs().size(), 1);
     QCOMPARE(ReadFile(opened), QByteArray("line one\nline two\n"));
 
+    // A refused New leaves the document as it was: Save still goes to the opened file, without
+    // asking for a name.
+    presenter.answerDialog(Answering(Answer::Disagree));
+    QTest::keyClick(field, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(presenter.dialogs().size(), 2);
+    QCOMPARE(presenter.dialogs()[1].dialogClass, QStringLiteral("CDisclaimerDlg"));
+    QCOMPARE(app->GetDocTemplate()->GetDocument()->GetTitle(), QStringLiteral("drawing.dat"));
+    QCOMPARE(app->GetDocTemplate()->GetDocument()->GetPathName(), opened);
+
     // A new document has no name: Save asks for one; an existing file keeps its content, a
     // new one is created empty.
     presenter.answerDialog(Answering(Answer::Agree));
