@@ -54,28 +54,26 @@ void CQuenmarView::OnChangeProfileTeeth() {
 void CQuenmarView::OnChangeMinTeeth(int gear) {
   UpdateData(true);
   m_nSolutionsFound = 0;
-  int& min = m_nMinTeeth[gear];
-  const int max = m_nMaxTeeth[gear];
-  int& profile = m_nProfileTeeth[gear];
   // The minimum being typed is held down to the maximum.
-  if (min >= max) min = max;
-  if (profile <= min) profile = min;
-  if (profile >= max) profile = max;
-  ComputeReduction();
-  m_wndSpin[gear]->setRange(min, max);
-  ClearSolutionList();
-  UpdateData(false);
+  if (m_nMinTeeth[gear] >= m_nMaxTeeth[gear]) m_nMinTeeth[gear] = m_nMaxTeeth[gear];
+  ApplyTeethLimits(gear);
 }
 
 void CQuenmarView::OnKillFocusMaxTeeth(int gear) {
   if (FocusMovedByFailureMessage()) return;
   UpdateData(true);
   m_nSolutionsFound = 0;
-  const int min = m_nMinTeeth[gear];
-  int& max = m_nMaxTeeth[gear];
-  int& profile = m_nProfileTeeth[gear];
   // The maximum just left is raised to the minimum.
-  if (min >= max) max = min;
+  if (m_nMinTeeth[gear] >= m_nMaxTeeth[gear]) m_nMaxTeeth[gear] = m_nMinTeeth[gear];
+  ApplyTeethLimits(gear);
+}
+
+// After a change of a gear's limits: the profile is brought inside them, the reduction and
+// the spin range follow, and the list, which belonged to the old limits, is emptied.
+void CQuenmarView::ApplyTeethLimits(int gear) {
+  const int min = m_nMinTeeth[gear];
+  const int max = m_nMaxTeeth[gear];
+  int& profile = m_nProfileTeeth[gear];
   if (profile <= min) profile = min;
   if (profile >= max) profile = max;
   ComputeReduction();

@@ -173,6 +173,7 @@ class CQuenmarView : public QWidget, public quenmar::CommandTarget {
   void BindHandlers();
   void SetAccessibleNames();
   void SetConfigurationFlags(int index);
+  void ApplyTeethLimits(int gear);
   void FitFrameAroundForm();
   void ClearSolutionList();
 

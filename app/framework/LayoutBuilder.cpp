@@ -144,13 +144,13 @@ QFont LayoutBuilder::font() const {
   return font;
 }
 
-QWidget* LayoutBuilder::create(QWidget* parent, const ControlSpec& spec) const {
-  if (spec.id != kNoId) {
-    const auto factory = m_factories.find(spec.id);
-    if (factory != m_factories.end()) return (*factory)(parent, spec);
+QWidget* LayoutBuilder::create(QWidget* parent, const ControlSpec& control) const {
+  if (control.id != kNoId) {
+    const auto factory = m_factories.find(control.id);
+    if (factory != m_factories.end()) return (*factory)(parent, control);
   }
-  const QString text = QString::fromUtf8(spec.text ? spec.text : "");
-  switch (spec.kind) {
+  const QString text = QString::fromUtf8(control.text ? control.text : "");
+  switch (control.kind) {
     case ControlKind::GroupBox:
       return new QGroupBox(text, parent);
     case ControlKind::Label:
@@ -189,27 +189,27 @@ BuiltLayout LayoutBuilder::build(QWidget* parent) const {
   built.units = DialogUnits::forFont(built.font);
   built.clientSize = QSize(built.units.toPixelsX(m_layout.w), built.units.toPixelsY(m_layout.h));
 
-  const auto& specs = m_layout.controls;
+  const auto& controlSpecs = m_layout.controls;
   std::vector<QWidget*> widgets;
-  widgets.reserve(specs.size());
+  widgets.reserve(controlSpecs.size());
   QButtonGroup* radioGroup = nullptr;
   bool previousWasRadio = false;
 
-  for (const ControlSpec& spec : specs) {
-    QWidget* w = create(parent, spec);
+  for (const ControlSpec& control : controlSpecs) {
+    QWidget* w = create(parent, control);
     widgets.push_back(w);
-    const QString text = QString::fromUtf8(spec.text ? spec.text : "");
-    const std::uint32_t style = spec.style;
-    QRect place = built.units.toPixels(spec.x, spec.y, spec.w, spec.h);
+    const QString text = QString::fromUtf8(control.text ? control.text : "");
+    const std::uint32_t style = control.style;
+    QRect place = built.units.toPixels(control.x, control.y, control.w, control.h);
 
-    if (auto* label = qobject_cast<QLabel*>(w); label && spec.kind == ControlKind::Label) {
+    if (auto* label = qobject_cast<QLabel*>(w); label && control.kind == ControlKind::Label) {
       label->setTextFormat(Qt::PlainText);
       label->setWordWrap(true);
       label->setAlignment(TextAlignment(style, Qt::AlignTop));
       label->setText(text);
       if (style & kBorder) label->setFrameStyle(QFrame::Box | QFrame::Plain);
-    } else if (auto* picture = qobject_cast<QLabel*>(w); picture && spec.kind == ControlKind::Picture) {
-      const QPixmap pixmap = ResourcePixmap(spec.resource);
+    } else if (auto* picture = qobject_cast<QLabel*>(w); picture && control.kind == ControlKind::Picture) {
+      const QPixmap pixmap = ResourcePixmap(control.resource);
       picture->setPixmap(pixmap);
       place.setSize(pixmap.isNull() ? QSize(0, 0) : pixmap.deviceIndependentSize().toSize());
     }
@@ -224,8 +224,8 @@ BuiltLayout LayoutBuilder::build(QWidget* parent) const {
       plain->setReadOnly(true);
     }
     if (auto* combo = qobject_cast<QComboBox*>(w)) {
-      combo->setEditable(spec.kind == ControlKind::DropDown);
-      QStringList entries = Entries(spec.text);
+      combo->setEditable(control.kind == ControlKind::DropDown);
+      QStringList entries = Entries(control.text);
       if (style & kSorted) {
         std::stable_sort(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
           return a.compare(b, Qt::CaseInsensitive) < 0;
@@ -241,7 +241,7 @@ BuiltLayout LayoutBuilder::build(QWidget* parent) const {
       place.setHeight(fieldHeight);
     }
     if (auto* list = qobject_cast<QListWidget*>(w)) {
-      list->addItems(Entries(spec.text));
+      list->addItems(Entries(control.text));
       if (style & kSorted) list->setSortingEnabled(true);
       list->setProperty("quenmarNotify", bool(style & kNotify));
       list->setUniformItemSizes(true);
@@ -268,22 +268,22 @@ BuiltLayout LayoutBuilder::build(QWidget* parent) const {
       radio->setAutoExclusive(false);
       radioGroup->addButton(radio);
     }
-    previousWasRadio = spec.kind == ControlKind::RadioButton;
+    previousWasRadio = control.kind == ControlKind::RadioButton;
 
-    if (spec.id != kNoId) {
-      w->setObjectName(QString::number(spec.id));
-      built.controls.insert(spec.id, w);
+    if (control.id != kNoId) {
+      w->setObjectName(QString::number(control.id));
+      built.controls.insert(control.id, w);
     }
-    if (!TakesFocus(spec.kind)) w->setFocusPolicy(Qt::NoFocus);
+    if (!TakesFocus(control.kind)) w->setFocusPolicy(Qt::NoFocus);
     else w->setFocusPolicy((style & kTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
 
     const QString name = StripMnemonic(text);
-    if (!name.isEmpty() && spec.kind != ControlKind::DropDownList && spec.kind != ControlKind::DropDown &&
-        spec.kind != ControlKind::ListBox)
+    if (!name.isEmpty() && control.kind != ControlKind::DropDownList && control.kind != ControlKind::DropDown &&
+        control.kind != ControlKind::ListBox)
       w->setAccessibleName(name);
 
     w->setGeometry(place);
-    if (auto* label = qobject_cast<QLabel*>(w); label && spec.kind == ControlKind::Label)
+    if (auto* label = qobject_cast<QLabel*>(w); label && control.kind == ControlKind::Label)
       FitTextIntoPlace(label, place);
     w->setEnabled(!(style & kDisabled));
     w->setVisible(!(style & kHidden));
@@ -291,23 +291,23 @@ BuiltLayout LayoutBuilder::build(QWidget* parent) const {
 
   // Second pass: what refers to other rows.
   QWidget* previousFocusable = nullptr;
-  for (size_t i = 0; i < specs.size(); ++i) {
-    const ControlSpec& spec = specs[i];
+  for (size_t i = 0; i < controlSpecs.size(); ++i) {
+    const ControlSpec& control = controlSpecs[i];
     QWidget* w = widgets[i];
-    if (auto* spin = qobject_cast<SpinButton*>(w); spin && spec.buddy != kNoId)
-      spin->setBuddy(built.controls.get<QLineEdit>(spec.buddy));
-    if (spec.kind == ControlKind::Label && !(spec.style & kNoPrefix) && spec.text &&
-        QByteArray(spec.text).contains('&')) {
+    if (auto* spin = qobject_cast<SpinButton*>(w); spin && control.buddy != kNoId)
+      spin->setBuddy(built.controls.get<QLineEdit>(control.buddy));
+    if (control.kind == ControlKind::Label && !(control.style & kNoPrefix) && control.text &&
+        QByteArray(control.text).contains('&')) {
       // A mnemonic on a label moves the focus to the next control that takes it.
       auto* label = static_cast<QLabel*>(w);
-      for (size_t j = i + 1; j < specs.size(); ++j) {
-        if (TakesFocus(specs[j].kind)) {
+      for (size_t j = i + 1; j < controlSpecs.size(); ++j) {
+        if (TakesFocus(controlSpecs[j].kind)) {
           label->setBuddy(widgets[j]);
           break;
         }
       }
     }
-    if (TakesFocus(spec.kind)) {
+    if (TakesFocus(control.kind)) {
       if (previousFocusable) QWidget::setTabOrder(previousFocusable, w);
       previousFocusable = w;
     }

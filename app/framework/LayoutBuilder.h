@@ -51,7 +51,7 @@ struct BuiltLayout {
 
 class LayoutBuilder {
  public:
-  using Factory = std::function<QWidget*(QWidget* parent, const ControlSpec& spec)>;
+  using Factory = std::function<QWidget*(QWidget* parent, const ControlSpec& control)>;
 
   explicit LayoutBuilder(const DialogLayout& layout);
 
@@ -69,7 +69,7 @@ class LayoutBuilder {
   QFont font() const;
 
  private:
-  QWidget* create(QWidget* parent, const ControlSpec& spec) const;
+  QWidget* create(QWidget* parent, const ControlSpec& control) const;
 
   const DialogLayout& m_layout;
   QHash<int, Factory> m_factories;

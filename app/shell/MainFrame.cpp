@@ -88,14 +88,14 @@ void CMainFrame::CreateMenu() {
 }
 
 void CMainFrame::CreateShortcuts() {
-  for (const ShortcutSpec& spec : MainFrameShortcuts()) {
-    const QKeySequence key(QString::fromLatin1(spec.key), QKeySequence::PortableText);
-    auto* action = MakeCommandAction(this, spec.commandId, QString::fromLatin1(spec.key), nullptr, {key});
+  for (const ShortcutSpec& shortcut : MainFrameShortcuts()) {
+    const QKeySequence key(QString::fromLatin1(shortcut.key), QKeySequence::PortableText);
+    auto* action = MakeCommandAction(this, shortcut.commandId, QString::fromLatin1(shortcut.key), nullptr, {key});
     action->setShortcutContext(Qt::WindowShortcut);
     // Keys whose command nobody handles are still taken; they then do nothing.
-    connect(action, &QAction::triggered, this, [this, id = spec.commandId] { CommandStart()->routeCommand(id); });
+    connect(action, &QAction::triggered, this, [this, id = shortcut.commandId] { CommandStart()->routeCommand(id); });
     addAction(action);
-    m_shortcuts.append({key[0], spec.commandId});
+    m_shortcuts.append({key[0], shortcut.commandId});
   }
 }
 
