@@ -11,14 +11,21 @@
 #include "QuenmarView.h"
 #include "SolutionRow.h"
 #include "SpinButton.h"
+#include "TextFormat.h"
 
 using namespace quenmar;
 using namespace quenmar::form;
 
 namespace {
 
-QString FormatReduction(double reduction) { return QString::asprintf("%14.3f", reduction); }
-QString FormatDifference(double difference) { return QString::asprintf("%10.3f", difference); }
+// The same formatter as the list rows and the results file, so that one train reads the
+// same in all three.
+QString FormatReduction(double reduction) {
+  return QString::fromStdString(text::Fixed(reduction, 14, 3));
+}
+QString FormatDifference(double difference) {
+  return QString::fromStdString(text::Fixed(difference, 10, 3));
+}
 
 // A focus change caused by a message box that is telling the user about a bad field is not
 // the user leaving a field: handling it would read the form again while the first message

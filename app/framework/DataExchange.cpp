@@ -12,6 +12,7 @@
 
 #include "Framework.h"
 #include "Presenter.h"
+#include "TextFormat.h"
 
 namespace quenmar {
 namespace {
@@ -86,7 +87,9 @@ DataExchange::DataExchange(const Controls& controls, Direction direction)
 
 bool DataExchange::IsReportingFailure() { return g_reportingFailure; }
 
-QString DataExchange::FormatReal(double value) { return QString::asprintf("%.15g", value); }
+QString DataExchange::FormatReal(double value) {
+  return QString::fromStdString(text::General(value, 15));
+}
 
 std::optional<int> DataExchange::ParseInteger(const QString& text) {
   return ParseNumber<int>(text, DigitsOnly);

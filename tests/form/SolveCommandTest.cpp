@@ -212,6 +212,43 @@ class SolveCommandTest : public QObject {
                                   "   0.001     3.625     10     10", "  10.000    13.624      1      2"}));
   }
 
+  // Reductions and differences that lie exactly halfway between two printed values (trains
+  // of sixteenths) read the same in the profile, the list and the results file: rounded to
+  // the even digit, as printf rounds.
+  void halfwayValuesReadAlikeEverywhere() {
+    const struct {
+      int n1, n2;
+      const char* target;
+      const char* reduction;
+      const char* difference;
+    } trains[] = {{16, 17, "1", "1.062", "0.062"},  // the limits only ever grow
+                  {16, 19, "1.125", "1.188", "0.062"},
+                  {16, 21, "1", "1.312", "0.312"},
+                  {16, 33, "1.9375", "2.062", "0.125"}};
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Quenmar.txt"));
+    for (const auto& t : trains) {
+      setUp(0, {{0, t.n1, t.n1}, {1, t.n2, t.n2}}, QString::fromLatin1(t.target), "100");
+      type(QStringLiteral("Convergence Range"), QStringLiteral("0.5"));
+      const QString reduction = QStringLiteral("%1").arg(QString::fromLatin1(t.reduction), 14);
+      const QString difference = QStringLiteral("%1").arg(QString::fromLatin1(t.difference), 10);
+      const QString row = QStringLiteral("%1%2%3%4")
+                              .arg(QString::fromLatin1(t.difference), 8)
+                              .arg(QString::fromLatin1(t.reduction), 10)
+                              .arg(t.n1, 7)
+                              .arg(t.n2, 7);
+      QCOMPARE(Text(*form, "Reduction Shown Above") + Text(*form, "Difference"), reduction + difference);
+      QVERIFY(solve());
+      QCOMPARE(rows(), QStringList{row});
+      QCOMPARE(Text(*form, "Reduction Shown Above") + Text(*form, "Difference"), reduction + difference);
+
+      outputToFile(path);
+      QVERIFY(solve());
+      QVERIFY2(QString::fromLatin1(read(path)).contains("\n" + row + "\n"), qPrintable(row));
+      QTest::mouseClick(form->m_btnOutputToList, Qt::LeftButton);
+    }
+  }
+
   void resultsFile_data() {
     QTest::addColumn<QString>("cap");
     QTest::addColumn<QString>("tail");
