@@ -9,6 +9,7 @@
 #include "FormTables.h"
 #include "QuenmarView.h"
 #include "SpinButton.h"
+#include "TrainConfiguration.h"
 
 using namespace quenmar;
 using namespace quenmar::form;
@@ -25,7 +26,7 @@ void CQuenmarView::SetConfigurationFlags(int index) {
   m_bDoubleBothEqual = index == 4;
   m_bTripleEqualCompounds = index == 5;
   m_bTripleReduction = index == 6;
-  m_bTripleFamily = index == 5 || index == 6;
+  m_bTripleFamily = Configuration(index).family == Family::Triple;
 }
 
 void CQuenmarView::ApplyConfiguration(int index) {
@@ -51,7 +52,7 @@ void CQuenmarView::ApplyConfiguration(int index) {
     m_wndSpin[g]->setVisible(inUse);
   }
 
-  const int column = FamilyColumn(index);
+  const int column = static_cast<int>(Configuration(index).family);
   for (const LabelVisibility& label : kLabelVisibility)
     GetDlgItem(label.id)->setVisible(label.shownByFamily[column]);
 
@@ -59,7 +60,7 @@ void CQuenmarView::ApplyConfiguration(int index) {
     const bool inUse = g < gearsInUse;
     m_wndSpin[g]->setRange(m_nMinTeeth[g], inUse ? m_nMaxTeeth[g] : m_nMinTeeth[g]);
   }
-  for (int g = gearsInUse; g < kGearCount; ++g) m_nMinTeeth[g] = kDummyTeeth;
+  for (int g = gearsInUse; g < kGearCount; ++g) m_nMinTeeth[g] = kUnusedGearTeeth;
   m_nProfileTeeth = m_nMinTeeth;
 
   ComputeReduction();

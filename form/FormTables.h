@@ -1,5 +1,5 @@
 #pragma once
-// The form's data tables: which gears and labels each configuration shows, the colour
+// The form's data tables: which labels each configuration family shows, the colour
 // code of the fields, the tooltips and the accessible names of controls without a text.
 // Code walks these tables instead of repeating itself per gear or per control.
 
@@ -9,17 +9,10 @@
 
 namespace quenmar::form {
 
-// Teeth given to every gear a configuration does not use, so that the one reduction
-// formula over six gears serves every configuration.
-constexpr int kDummyTeeth = 10;
-
-// Gears in use by configuration index 0..6.
-constexpr int GearsInUse(int configuration) {
-  return configuration == 0 ? 2 : configuration <= 4 ? 4 : 6;
-}
-
-// Which labels and column headings are shown; columns: single (0), doubles (1..4),
-// triples (5, 6). "N1 = Pinion" and the solution area caption are never touched.
+// Which labels and column headings are shown, by the configuration's family: single,
+// double, triple (the order of quenmar::Family). "N1 = Pinion" and the solution area
+// caption are never touched. Which gears a configuration uses is the solver's
+// GearsInUse.
 struct LabelVisibility {
   int id;
   std::array<bool, 3> shownByFamily;
@@ -40,10 +33,6 @@ constexpr std::array<LabelVisibility, 13> kLabelVisibility{{
     {kHeadingN5, {false, false, true}},
     {kHeadingN6, {false, false, true}},
 }};
-
-constexpr int FamilyColumn(int configuration) {
-  return configuration == 0 ? 0 : configuration <= 4 ? 1 : 2;
-}
 
 struct Rgb {
   int r, g, b;

@@ -149,11 +149,7 @@ int CQuenmarView::ConfigurationIndex() const {
   return 0;
 }
 
-Family CQuenmarView::ConfigurationFamily() const {
-  if (m_bSingleReduction) return Family::Single;
-  if (m_bTripleFamily) return Family::Triple;
-  return Family::Double;
-}
+Family CQuenmarView::ConfigurationFamily() const { return Configuration(ConfigurationIndex()).family; }
 
 bool CQuenmarView::OutputToFile() const { return m_btnOutputToFile->isChecked(); }
 

@@ -28,6 +28,8 @@ const TrainConfiguration& Configuration(int index) {
   return kConfigurations[index];
 }
 
+int GearsInUse(int index) { return Configuration(index).k; }
+
 std::string_view ColumnHeader(Family family) {
   switch (family) {
     case Family::Single:

@@ -36,6 +36,12 @@ struct TrainConfiguration {
 // index must be 0..6.
 const TrainConfiguration& Configuration(int index);
 
+// Which gears a configuration uses: N1 up to N(GearsInUse), that is 2, 4 or 6 (its k). The
+// others hold kUnusedGearTeeth, equal in pairs, so that the one six-gear reduction formula
+// serves every configuration.
+int GearsInUse(int index);
+constexpr int kUnusedGearTeeth = 10;
+
 // The results file line above the rows: 32, 46 or 60 characters.
 std::string_view ColumnHeader(Family family);
 
