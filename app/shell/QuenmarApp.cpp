@@ -34,7 +34,7 @@ CQuenmarApp::~CQuenmarApp() {
   ShutdownServer(m_bServerInited);
 }
 
-bool CQuenmarApp::InitInstance(const QStringList& arguments) {
+bool CQuenmarApp::InitInstance(const QStringList& arguments, const QStringList& givenArguments) {
   CDialog::SetDialogBkColor(QColor(255, 255, 255), QColor(0, 0, 0));
 
   if (!SocketsLayer::Initialize()) {
@@ -44,7 +44,8 @@ bool CQuenmarApp::InitInstance(const QStringList& arguments) {
   }
 
   // A registration run ends here, silently, as does a server that cannot start.
-  if (!InitServer(WholeCommandLine(arguments), m_bServerInited)) return false;
+  if (!InitServer(WholeCommandLine(givenArguments.isEmpty() ? arguments : givenArguments), m_bServerInited))
+    return false;
 
   // Embedded controls and the three-dimensional look need no preparation with Qt widgets.
 

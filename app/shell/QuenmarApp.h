@@ -26,8 +26,11 @@ class CQuenmarApp : public quenmar::CommandTarget {
   CQuenmarApp& operator=(const CQuenmarApp&) = delete;
 
   // `arguments` is the program followed by its arguments. True: run the event loop; false:
-  // end the process now (call ExitInstance for the exit status).
-  bool InitInstance(const QStringList& arguments);
+  // end the process now (call ExitInstance for the exit status). `givenArguments` is the
+  // command line as the user typed it, before Qt took out its own options (-reverse,
+  // -style ...); the registration switches are looked for in it, so that a switch counts only
+  // when it really ends the line. Empty: the same as `arguments`.
+  bool InitInstance(const QStringList& arguments, const QStringList& givenArguments = {});
   // The process's exit status: 0, or 1 when start-up failed on an error the user was told of
   // (sockets layer, a document that could not be opened, no main window).
   int ExitInstance();

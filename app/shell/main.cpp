@@ -3,8 +3,12 @@
 #include "QuenmarApp.h"
 
 int main(int argc, char* argv[]) {
+  // QApplication takes its own options out of argv; the registration switches are looked for
+  // in the command line as it was given.
+  QStringList given;
+  for (int i = 0; i < argc; ++i) given << QString::fromLocal8Bit(argv[i]);
   QApplication qapp(argc, argv);
   CQuenmarApp app;
-  if (app.InitInstance(QCoreApplication::arguments())) QApplication::exec();
+  if (app.InitInstance(QCoreApplication::arguments(), given)) QApplication::exec();
   return app.ExitInstance();
 }

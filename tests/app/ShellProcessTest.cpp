@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,10 +69,24 @@ class ShellProcessTest : public QObject {
     row("trailing blank", {"/RegServer "}, false, false, Outcome::RunsOn);
     row("a word after the switch", {"-RegServer", "now"}, false, false, Outcome::RunsOn);
     row("embedding", {"-Embedding"}, false, false, Outcome::RunsOn);
+    // A document whose path ends in a switch's name is opened; %DIR% is a folder of the test.
+    row("document named RegServer", {"%DIR%/docs/RegServer"}, false, false, Outcome::RunsOn);
+    row("document named UnregServer", {"%DIR%/docs/UnregServer"}, true, false, Outcome::RunsOn);
+    // Qt takes its own options out of the arguments; the switch is still not last on the line.
+    row("a Qt option after RegServer", {"/RegServer", "-reverse"}, false, false, Outcome::RunsOn);
+    row("a Qt option after UnregServer", {"-UnregServer", "-reverse"}, true, false, Outcome::RunsOn);
+    row("a Qt option before the switch", {"-reverse", "/RegServer"}, false, false, Outcome::Registered);
   }
   void switches() {
     QFETCH(QStringList, arguments);
     QFETCH(bool, registeredBefore);
+    for (QString& argument : arguments) {
+      if (!argument.startsWith(QStringLiteral("%DIR%"))) continue;
+      argument.replace(QStringLiteral("%DIR%"), m_dir.path());
+      QVERIFY(QDir().mkpath(QFileInfo(argument).path()));
+      QFile document(argument);
+      QVERIFY(document.open(QIODevice::WriteOnly));
+    }
     QFETCH(bool, throughDashedFolder);
     QFETCH(int, outcome);
     QFile::remove(RootPath());

@@ -79,6 +79,12 @@ class ServerRegistrationTest : public QObject {
     QTest::newRow("double dash") << "/usr/bin/quenmar --RegServer" << reg;
     QTest::newRow("without a switch character") << "/usr/bin/quenmar RegServer" << none;
     QTest::newRow("other switch") << "/usr/bin/quenmar -Embedding" << none;
+    // A "/" inside a path separates folders; it never starts a switch.
+    QTest::newRow("document path ending in RegServer") << "/usr/bin/quenmar /tmp/docs/RegServer" << none;
+    QTest::newRow("document path ending in UnregServer") << "/usr/bin/quenmar docs/unregserver" << none;
+    QTest::newRow("dash inside a word") << "/usr/bin/quenmar notes-RegServer" << none;
+    QTest::newRow("path, then the switch") << "/usr/bin/quenmar /tmp/docs/RegServer /UnregServer" << unreg;
+    QTest::newRow("doubled slash inside a path") << "/usr/bin/quenmar /tmp//RegServer" << none;
   }
   void registrationSwitch() {
     QFETCH(QString, commandLine);

@@ -30,9 +30,17 @@ std::optional<std::size_t> FindOneOf(std::string_view text, std::string_view set
 
 RegistrationSwitch FindRegistrationSwitch(std::string_view commandLine) {
   constexpr std::string_view kSwitchStarts = "-/";
+  // "/" also separates the folders of a path: only the "-" and "/" that open a word (and
+  // those right after them, as in "--RegServer") start a switch, so that a document named
+  // /tmp/docs/RegServer is opened, not taken for the switch.
+  auto opensWord = [&](std::size_t at) {
+    while (at > 0 && kSwitchStarts.find(commandLine[at - 1]) != std::string_view::npos) --at;
+    return at == 0 || commandLine[at - 1] == ' ';
+  };
   std::string_view token = commandLine;
   for (auto next = FindOneOf(token, kSwitchStarts); next; next = FindOneOf(token, kSwitchStarts)) {
     token.remove_prefix(*next);
+    if (!opensWord(commandLine.size() - token.size() - 1)) continue;
     if (EqualsIgnoringCase(token, "UnregServer")) return RegistrationSwitch::Unregister;
     if (EqualsIgnoringCase(token, "RegServer")) return RegistrationSwitch::Register;
   }

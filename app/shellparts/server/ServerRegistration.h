@@ -30,8 +30,9 @@ std::optional<std::size_t> FindOneOf(std::string_view text, std::string_view set
 enum class RegistrationSwitch { None, Register, Unregister };
 
 // Scans the whole command line for the registration switches as InitServer does: each "-" or
-// "/" starts a token that runs to the end of the line, so a switch counts only when it is the
-// last thing on the line, with nothing after it, not even a blank.
+// "/" that opens a word starts a token that runs to the end of the line, so a switch counts
+// only when it is the last thing on the line, with nothing after it, not even a blank. A "/"
+// inside a word (a path) starts nothing.
 RegistrationSwitch FindRegistrationSwitch(std::string_view commandLine);
 
 // The program path and its arguments joined by single blanks.
