@@ -7,18 +7,43 @@
 #include "Artwork.h"
 #include "ContactRatio.h"
 #include "ContactRatioLayout.h"
+#include "DataExchange.h"
 #include "ResourceIds.h"
 
 using namespace quenmar;
 namespace ids = quenmar::contact;
+
+namespace {
+
+// What a screen reader announces for the fields that share a row label with another field
+// or have no label of their own (the value is labelled by the two radio buttons beside it).
+// The centre distance and the contact ratio are named by their own labels.
+constexpr struct {
+  int id;
+  const char* name;
+} kFieldNames[] = {
+    {ids::kTeeth1, "Number Of Teeth, first gear"},
+    {ids::kTeeth2, "Number Of Teeth, second gear"},
+    {ids::kPitchOrModule, "Pitch or Module"},
+    {ids::kPitchDiameter1, "Pitch Diameter, first gear"},
+    {ids::kPitchDiameter2, "Pitch Diameter, second gear"},
+    {ids::kOuterRadius1, "Outer Radius, first gear"},
+    {ids::kOuterRadius2, "Outer Radius, second gear"},
+    {ids::kBaseRadius1, "Base Circle Radius, first gear"},
+    {ids::kBaseRadius2, "Base Circle Radius, second gear"},
+};
+
+}  // namespace
 
 CContactRatioDlg::CContactRatioDlg(QWidget* parent) : CDialog(ids::ContactRatioLayout(), parent) {
   BindingTable& table = bindings();
   table.on(ids::kCalculate, Notification::Clicked, [this] { OnCalculate(); });
   table.on(ids::kPitchMode, Notification::Clicked, [this] { OnPitch(); });
   table.on(ids::kModuleMode, Notification::Clicked, [this] { OnModule(); });
+  // Only a person moving into an input clears: the window getting its focus back after a
+  // message box (which left the focus in the field it named) keeps the results on screen.
   for (int input : {ids::kTeeth1, ids::kTeeth2, ids::kPitchOrModule, ids::kPressureAngle})
-    table.on(input, Notification::SetFocus, [this] { OnClearResults(); });
+    table.on(input, Notification::Entered, [this] { OnClearResults(); });
 }
 
 void CContactRatioDlg::DoDataExchange(DataExchange& dx) {
@@ -46,6 +71,8 @@ void CContactRatioDlg::DoDataExchange(DataExchange& dx) {
 bool CContactRatioDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   setWindowIcon(ApplicationIcon());
+  for (const auto& field : kFieldNames)
+    if (QWidget* w = controls().widget(field.id)) w->setAccessibleName(QString::fromLatin1(field.name));
   if (auto* combo = controls().get<QComboBox>(ids::kPressureAngle)) {
     // The box is a field with a list of suggestions: Enter in it calculates, it never adds
     // what was typed to the list.
@@ -82,6 +109,10 @@ void CContactRatioDlg::OnModule() {
 }
 
 void CContactRatioDlg::OnClearResults() {
+  // The message about a field that does not read puts the focus into that field; that is the
+  // program showing the field, not the user entering it, and the operation that failed goes
+  // on to write its own results.
+  if (DataExchange::IsReportingFailure()) return;
   // Only the centre distance and the ratio are cleared: the diameters and radii of the last
   // computation stay in view while an input is being changed.
   UpdateData(true);

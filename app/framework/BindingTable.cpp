@@ -14,9 +14,9 @@ namespace quenmar {
 
 class BindingTable::FocusWatcher : public QObject {
  public:
-  void add(QWidget* widget, QEvent::Type type, Handler handler) {
+  void add(QWidget* widget, QEvent::Type type, Handler handler, bool onlyWithinWindow = false) {
     widget->installEventFilter(this);
-    m_handlers.push_back({widget, type, std::move(handler)});
+    m_handlers.push_back({widget, type, std::move(handler), onlyWithinWindow});
   }
 
  protected:
@@ -27,9 +27,11 @@ class BindingTable::FocusWatcher : public QObject {
       // Opening a menu or a popup list does not move the focus for the window.
       if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason) {
         // Copy first: a handler may add bindings.
+        const bool windowActivation = reason == Qt::ActiveWindowFocusReason;
         std::vector<Handler> toRun;
         for (const Entry& e : m_handlers)
-          if (e.widget == watched && e.type == type) toRun.push_back(e.handler);
+          if (e.widget == watched && e.type == type && !(e.onlyWithinWindow && windowActivation))
+            toRun.push_back(e.handler);
         for (const Handler& h : toRun) h();
       }
     }
@@ -41,6 +43,7 @@ class BindingTable::FocusWatcher : public QObject {
     QPointer<QWidget> widget;
     QEvent::Type type;
     Handler handler;
+    bool onlyWithinWindow;
   };
   std::vector<Entry> m_handlers;
 };
@@ -92,11 +95,12 @@ void BindingTable::attach(const Controls& controls) {
           QObject::connect(spin, &SpinButton::positionChanged, spin, [handler] { handler(); });
         break;
       case Notification::SetFocus:
+      case Notification::Entered:
       case Notification::KillFocus:
         if (!m_focusWatcher) m_focusWatcher = std::make_unique<FocusWatcher>();
         m_focusWatcher->add(control,
-                            binding.notification == Notification::SetFocus ? QEvent::FocusIn : QEvent::FocusOut,
-                            handler);
+                            binding.notification == Notification::KillFocus ? QEvent::FocusOut : QEvent::FocusIn,
+                            handler, binding.notification == Notification::Entered);
         break;
     }
   }

@@ -25,6 +25,9 @@ enum class Notification {
                   // spin button or the program; writes of the data exchange are not heard)
   SelChange,      // the user chose another entry of a combo box or list box
   SetFocus,       // the control received the keyboard focus
+  Entered,        // the keyboard focus moved into the control inside its window (a click, a
+                  // key, the program); the window getting the focus back when it is
+                  // activated again, or a menu or popup closing, is no entry
   KillFocus,      // the control lost the keyboard focus (not to a menu or popup)
   SpinChanged,    // a spin button moved
 };

@@ -31,7 +31,12 @@ bool CDialog::Create() {
   if (!m_layout) return false;
   m_built = m_builder->build(this);
   setWindowTitle(QString::fromUtf8(m_layout->caption ? m_layout->caption : ""));
-  setFixedSize(m_built.clientSize);
+  if (m_layout->resizable) {
+    setMinimumSize(m_built.clientSize);
+    resize(m_built.clientSize);
+  } else {
+    setFixedSize(m_built.clientSize);
+  }
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   // Buttons 1 and 2 end the dialog through the command table; any other button id can be
   // bound by the subclass the same way.

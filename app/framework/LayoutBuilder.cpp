@@ -296,8 +296,10 @@ BuiltLayout LayoutBuilder::build(QWidget* parent) const {
     QWidget* w = widgets[i];
     if (auto* spin = qobject_cast<SpinButton*>(w); spin && control.buddy != kNoId)
       spin->setBuddy(built.controls.get<QLineEdit>(control.buddy));
-    if (control.kind == ControlKind::Label && !(control.style & kNoPrefix) && control.text &&
-        QByteArray(control.text).contains('&')) {
+    if (control.kind == ControlKind::Label && control.buddy != kNoId) {
+      static_cast<QLabel*>(w)->setBuddy(built.controls.widget(control.buddy));
+    } else if (control.kind == ControlKind::Label && !(control.style & kNoPrefix) && control.text &&
+               QByteArray(control.text).contains('&')) {
       // A mnemonic on a label moves the focus to the next control that takes it.
       auto* label = static_cast<QLabel*>(w);
       for (size_t j = i + 1; j < controlSpecs.size(); ++j) {

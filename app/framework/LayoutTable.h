@@ -62,7 +62,8 @@ struct ControlSpec {
   const char* text;  // caption or initial text; nullptr for none
   int x, y, w, h;    // dialog units
   std::uint32_t style;
-  int buddy = kNoId; // spin buttons: id of the field they drive
+  int buddy = kNoId; // spin buttons: id of the field they drive; labels: id of the control
+                     // they name (screen readers announce that control with the label)
   int resource = 0;  // pictures: id of the image shown
 };
 
@@ -73,6 +74,9 @@ struct DialogLayout {
   const char* fontFamily; // e.g. "Arial"
   int fontPointSize;
   std::span<const ControlSpec> controls;
+  // A sizing border: the user may make the window larger than its layout (never smaller);
+  // the controls keep their places and the window shows more background.
+  bool resizable = false;
 };
 
 }  // namespace quenmar

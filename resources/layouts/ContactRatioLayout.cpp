@@ -35,15 +35,15 @@ constexpr ControlSpec kControls[] = {
     {kLabelBaseRadius, K::Label, "Base Circle Radius", 3, 70, 64, 10, 0},
     {kBaseRadius1, K::Edit, nullptr, 71, 69, 47, 13, kOutput},
     {kBaseRadius2, K::Edit, nullptr, 131, 69, 47, 13, kOutput},
-    {kLabelCenterDistance, K::Label, "Nominal Center Distance", 5, 87, 81, 10, 0},
+    {kLabelCenterDistance, K::Label, "Nominal Center Distance", 5, 87, 81, 10, 0, kCenterDistance},
     {kCenterDistance, K::Edit, nullptr, 101, 87, 47, 13, kOutput},
-    {kLabelContactRatio, K::Label, "Contact Ratio", 4, 103, 55, 10, 0},
+    {kLabelContactRatio, K::Label, "Contact Ratio", 4, 103, 55, 10, 0, kContactRatio},
     {kContactRatio, K::Edit, nullptr, 101, 105, 47, 13, kOutput},
     {kOk, K::PushButton, "OK", 175, 102, 50, 14, kTabStop},
     {kCancel, K::PushButton, "Cancel", 237, 102, 50, 14, kTabStop},
 };
 
-constexpr DialogLayout kLayout{kLayoutId, "Quenmar", 294, 124, "MS Sans Serif", 8, kControls};
+constexpr DialogLayout kLayout{kLayoutId, "Quenmar", 294, 124, "MS Sans Serif", 8, kControls, true};
 const LayoutRegistration kRegistration(kLayout);
 
 }  // namespace

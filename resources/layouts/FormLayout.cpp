@@ -24,18 +24,18 @@ constexpr const char* kSelectorEntries =
     "Double Reduction with N2 = N4\n"
     "Double with N1 = N3; N2 = N4";
 
-// Table order is tab order.
+// Table order is tab order. A label that names one control gives its id as buddy.
 constexpr ControlSpec kControls[] = {
     // Input area.
     {kNoId, K::GroupBox, "Input Solution Constraints...", 0, 1, 327, 33, 0},
-    {kNoId, K::Label, "Choose Number of Gears", 15, 9, 84, 8, 0},
+    {kNoId, K::Label, "Choose Number of Gears", 15, 9, 84, 8, 0, kConfigurationSelector},
     {kConfigurationSelector, K::DropDownList, kSelectorEntries, 2, 17, 121, 79, kVScroll | kTabStop},
-    {kNoId, K::Label, "Target Reduction", 129, 9, 57, 8, 0},
+    {kNoId, K::Label, "Target Reduction", 129, 9, 57, 8, 0, kTargetReduction},
     {kTargetReduction, K::Edit, nullptr, 138, 17, 40, 12, kBorder | kTabStop | kCentered},
     {kNoId, K::Label, "+/-", 198, 19, 9, 8, kCentered},
-    {kNoId, K::Label, "Convergence Range", 193, 9, 67, 8, 0},
+    {kNoId, K::Label, "Convergence Range", 193, 9, 67, 8, 0, kConvergenceRange},
     {kConvergenceRange, K::Edit, nullptr, 209, 17, 40, 12, kBorder | kTabStop | kCentered},
-    {kNoId, K::Label, "Max # of Solutions", 263, 9, 63, 8, 0},
+    {kNoId, K::Label, "Max # of Solutions", 263, 9, 63, 8, 0, kMaxSolutions},
     {kMaxSolutions, K::Edit, nullptr, 276, 17, 40, 12,
      kBorder | kTabStop | kCentered | kDigitsOnly},
 
@@ -86,9 +86,9 @@ constexpr ControlSpec kControls[] = {
 
     // Reduction and difference of the profile row.
     {kNoId, K::GroupBox, nullptr, 37, 113, 237, 16, 0},
-    {kLabelReductionShown, K::Label, "Reduction Shown Above", 41, 119, 81, 8, 0},
+    {kLabelReductionShown, K::Label, "Reduction Shown Above", 41, 119, 81, 8, 0, kReduction},
     {kReduction, K::Edit, nullptr, 123, 117, 45, 12, kBorder | kReadOnly | kCentered},
-    {kLabelDifference, K::Label, "Difference", 193, 119, 34, 8, kRightAligned},
+    {kLabelDifference, K::Label, "Difference", 193, 119, 34, 8, kRightAligned, kDifference},
     {kDifference, K::Edit, nullptr, 229, 117, 45, 12, kBorder | kReadOnly | kCentered},
 
     // Solution area.
@@ -100,14 +100,14 @@ constexpr ControlSpec kControls[] = {
     {kSolutionList, K::ListBox, nullptr, 9, 143, 191, 54,
      kBorder | kVScroll | kTabStop | kNotify | kSorted},
     {kSolve, K::OwnerDrawButton, "Push To SOLVE", 207, 140, 112, 14, kTabStop},
-    {kNoId, K::Label, "# of Solutions Found", 207, 157, 69, 8, 0},
+    {kNoId, K::Label, "# of Solutions Found", 207, 157, 69, 8, 0, kSolutionsFound},
     {kSolutionsFound, K::Edit, nullptr, 283, 155, 37, 12,
      kBorder | kReadOnly | kDigitsOnly | kCentered},
     {kOutputToList, K::RadioButton, "Output to list box", 202, 167, 79, 8, kGroupStart | kTabStop},
     {kOutputToFile, K::RadioButton, "Output to file:", 202, 176, 58, 8, 0},
     {kBrowse, K::PushButton, "Browse", 283, 174, 41, 12, kTabStop},
     {kOutputPath, K::Edit, nullptr, 203, 187, 121, 12, kBorder | kTabStop | kAutoHScroll},
-    {kNoId, K::Label, "SOLUTION PROGRESS=>", 6, 200, 91, 8, 0},
+    {kNoId, K::Label, "SOLUTION PROGRESS=>", 6, 200, 91, 8, 0, kProgress},
     {kProgress, K::ProgressBar, nullptr, 99, 200, 225, 8, kBorder},
     {kAltHint, K::Label, "PRESS \"ALT\" KEY TO TERMINATE CALCULATION", 118, 209, 176, 8, 0},
     {kContactRatio, K::PushButton, "Calculate Contact Ratio", 11, 212, 86, 9,

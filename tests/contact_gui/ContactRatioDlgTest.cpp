@@ -2,12 +2,15 @@
 // Each case opens a new dialog the way the form does and runs its steps while it is up.
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 
 #include "ContactRatioDlg.h"
@@ -39,6 +42,16 @@ void Type(QDialog& dlg, int id, const QString& text) {
   QTest::keyClick(Control(dlg, id), Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(Control(dlg, id), Qt::Key_Backspace);
   QTest::keyClicks(Control(dlg, id), text);
+}
+
+// What a screen reader can say for a control: its accessible name and the labels linked to
+// it.
+QStringList AnnouncedNames(QWidget* control) {
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+  QStringList names{accessible->text(QAccessible::Name)};
+  for (const auto& [label, relation] : accessible->relations(QAccessible::Label))
+    names << label->text(QAccessible::Name);
+  return names;
 }
 
 struct Run {
@@ -151,6 +164,93 @@ class ContactRatioDlgTest : public QObject {
     });
     QCOMPARE(run.result, int(IDCANCEL));
     QCOMPARE(run.messages, 2);
+  }
+
+  // After a value that does not read, the operation's results stay on screen even when the
+  // window manager gives the calculator its focus back later (the focus then returns to the
+  // field the message named); a person entering a field still clears them.
+  void failedReadKeepsResultsWhenTheWindowReturns() {
+    for (const int operation : {kCalculate, kModuleMode, kPitchMode}) {
+      const Run run = Open([&](CContactRatioDlg& dlg) {
+        if (operation == kPitchMode) Click(dlg, kModuleMode);
+        Type(dlg, kPitchOrModule, "abc");
+        Click(dlg, operation);
+        const QString results = Text(dlg, kCenterDistance) + " " + Text(dlg, kContactRatio);
+        QVERIFY2(Number(dlg, kCenterDistance) > 0 && Number(dlg, kContactRatio) > 1, qPrintable(results));
+
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        dlg.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QVERIFY(Edit(dlg, kPitchOrModule)->hasFocus());
+        QCOMPARE(Text(dlg, kCenterDistance) + " " + Text(dlg, kContactRatio), results);
+
+        QTest::mouseClick(Edit(dlg, kTeeth1), Qt::LeftButton);
+        QCOMPARE(Text(dlg, kCenterDistance) + " " + Text(dlg, kContactRatio), QStringLiteral("0 0"));
+      });
+      QCOMPARE(run.messages, 1);
+    }
+  }
+
+  // The help page quotes the messages a field that does not read gives, word for word.
+  void helpQuotesTheMessages() {
+    ScriptedPresenter presenter;
+    CContactRatioDlg dlg;
+    presenter.answerDialog([](QDialog& shown) {
+      auto& dlg = static_cast<CContactRatioDlg&>(shown);
+      QVERIFY(QTest::qWaitForWindowActive(&dlg));
+      Type(dlg, kPitchOrModule, "abc");
+      Click(dlg, kCalculate);
+      Type(dlg, kTeeth2, "");
+      Click(dlg, kModuleMode);
+    });
+    dlg.DoModal();
+    QFile page(QStringLiteral(QUENMAR_HELP_DIR "/contact-ratio.html"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(page.readAll());
+    QCOMPARE(presenter.messages().size(), 2);
+    for (const auto& message : presenter.messages())
+      QVERIFY2(html.contains("&quot;" + message.text + "&quot;"), qPrintable(message.text));
+  }
+
+  // Every field is announced with its label: by its accessible name or, for the pressure
+  // angle box (whose name on Linux is its text), by the label linked to it.
+  void everyFieldIsAnnouncedWithItsLabel() {
+    Open([](CContactRatioDlg& dlg) {
+      const QList<QPair<int, QString>> expected{
+          {kTeeth1, "Number Of Teeth, first gear"},   {kTeeth2, "Number Of Teeth, second gear"},
+          {kPressureAngle, "Pressure Angle"},         {kPitchOrModule, "Pitch or Module"},
+          {kPitchDiameter1, "Pitch Diameter, first gear"}, {kBaseRadius2, "Base Circle Radius, second gear"},
+          {kCenterDistance, "Nominal Center Distance"}, {kContactRatio, "Contact Ratio"}};
+      for (const auto& [id, name] : expected)
+        QVERIFY2(AnnouncedNames(Control(dlg, id)).contains(name), qPrintable(name));
+      // No field is announced by its contents alone.
+      for (auto* field : dlg.findChildren<QLineEdit*>()) {
+        QWidget* control = qobject_cast<QComboBox*>(field->parentWidget()) ? field->parentWidget() : field;
+        const QStringList names = AnnouncedNames(control);
+        QVERIFY2(std::any_of(names.begin(), names.end(),
+                             [&](const QString& n) { return !n.trimmed().isEmpty() && n != field->text(); }),
+                 qPrintable(control->objectName()));
+      }
+    });
+  }
+
+  // The sizing border: a larger calculator shows more white space; no control moves or
+  // shrinks, and the window never becomes smaller than its layout.
+  void growsWithoutMovingControls() {
+    Open([](CContactRatioDlg& dlg) {
+      const QSize laidOut = dlg.size();
+      const QList<QWidget*> children = dlg.findChildren<QWidget*>();
+      QList<QRect> places;
+      for (QWidget* w : children) places << w->geometry();
+      dlg.resize(laidOut + QSize(120, 90));
+      QTRY_COMPARE(dlg.size(), laidOut + QSize(120, 90));
+      for (qsizetype i = 0; i < children.size(); ++i) QCOMPARE(children[i]->geometry(), places[i]);
+      QCOMPARE(dlg.minimumSize(), laidOut);
+      QVERIFY(dlg.maximumWidth() > laidOut.width() + 120 && dlg.maximumHeight() > laidOut.height() + 90);
+    });
   }
 
   // Each row makes a divisor zero; every field must still read, so OK closes.

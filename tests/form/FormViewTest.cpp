@@ -1,6 +1,7 @@
 // The solver form driven through its widgets: values and their limits, the profile row,
 // the teeth limits, loading a listed row, configuration switching and the colour code.
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
@@ -72,6 +73,21 @@ class FormViewTest : public QObject {
   void everyControlHasAnAccessibleName() {
     for (int id : form->controls().ids())
       QVERIFY2(!form->GetDlgItem(id)->accessibleName().isEmpty(), qPrintable(QString::number(id)));
+  }
+
+  // A screen reader announces every control that takes the focus with its label: by its
+  // accessible name or, for the configuration selector (whose name on Linux is the chosen
+  // entry), by the label linked to it.
+  void everyInputIsAnnouncedWithItsLabel() {
+    for (int id : form->controls().ids()) {
+      QWidget* control = form->GetDlgItem(id);
+      if (control->focusPolicy() == Qt::NoFocus || qobject_cast<QLabel*>(control)) continue;
+      QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+      QStringList announced{accessible->text(QAccessible::Name)};
+      for (const auto& [label, relation] : accessible->relations(QAccessible::Label))
+        announced << label->text(QAccessible::Name);
+      QVERIFY2(announced.contains(control->accessibleName()), qPrintable(QString::number(id)));
+    }
   }
 
   // Typing a value and then leaving the field (or, for "Max # of Solutions", typing alone)
