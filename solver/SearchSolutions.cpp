@@ -135,6 +135,91 @@ std::uint64_t PackKey(int a, int b, int c, int d) {
 
 constexpr double kRatioSlack = 1e-12;
 
+// The last two stages of a train with equal compounds: N5 turns with N3, so the train is
+// (N2^2 / N1) * (N6 / N3^2) and one table of N6 / N3^2 serves every (N1, N2).
+// Entries are ordered by the upper 32 bits of the ratio's double (exponent and 20 bits
+// of mantissa), which order like the ratios themselves: two counting passes sort them,
+// and the second pass leaves the start of every run of equal upper 22 bits as an index,
+// so a lookup is one index read and a short search. Truncating only ever widens what a
+// lookup visits, and each entry visited is confirmed against its exact ratio.
+class CompoundTable {
+ public:
+  // Returns the work done: each entry is written once and moved twice.
+  std::int64_t Build(int n3Lo, int n3Hi, int n6Lo, int n6Hi) {
+    const std::size_t size =
+        static_cast<std::size_t>(n3Hi - n3Lo + 1) * static_cast<std::size_t>(n6Hi - n6Lo + 1);
+    std::vector<Entry> built;
+    built.reserve(size);
+    std::uint32_t lowest = UINT32_MAX, highest = 0;
+    for (int n3 = n3Lo; n3 <= n3Hi; ++n3)
+      for (int n6 = n6Lo; n6 <= n6Hi; ++n6) {
+        const std::uint32_t key = Key(Ratio(n3, n6));
+        lowest = std::min(lowest, key);
+        highest = std::max(highest, key);
+        built.push_back({key, static_cast<std::uint16_t>(n3), static_cast<std::uint16_t>(n6)});
+      }
+    std::vector<std::uint32_t> count(kLowBuckets);
+    for (const Entry& e : built) ++count[e.key & (kLowBuckets - 1)];
+    std::uint32_t sum = 0;
+    for (std::uint32_t& c : count) sum += std::exchange(c, sum);
+    entries_.resize(size);
+    for (const Entry& e : built) entries_[count[e.key & (kLowBuckets - 1)]++] = e;
+
+    base_ = lowest >> kLowBits;
+    start_.assign((highest >> kLowBits) - base_ + 2, 0);
+    for (const Entry& e : entries_) ++start_[(e.key >> kLowBits) - base_ + 1];
+    for (std::size_t i = 1; i < start_.size(); ++i) start_[i] += start_[i - 1];
+    std::vector<std::uint32_t> next(start_.begin(), start_.end() - 1);
+    for (const Entry& e : entries_) built[next[(e.key >> kLowBits) - base_]++] = e;
+    entries_.swap(built);
+    return 5 * static_cast<std::int64_t>(size);
+  }
+
+  // Appends PackKey(0, 0, N3, N6) for every entry with lo <= N6 / N3^2 <= hi; false
+  // when that would be more than `budget` keys. Adds the entries visited to work.
+  bool Find(double lo, double hi, std::int64_t budget, std::vector<std::uint64_t>& keys,
+            std::int64_t& work) const {
+    if (!(hi > 0) || entries_.empty()) return true;
+    const std::uint32_t first = lo > 0 ? Key(lo) : 0, last = Key(hi);
+    std::size_t i = 0;
+    if ((first >> kLowBits) >= base_) {
+      const std::size_t run = (first >> kLowBits) - base_;
+      if (run + 1 >= start_.size()) return true;
+      i = std::partition_point(entries_.begin() + start_[run], entries_.begin() + start_[run + 1],
+                               [first](const Entry& e) { return e.key < first; }) -
+          entries_.begin();
+    }
+    work += 16;
+    for (; i < entries_.size() && entries_[i].key <= last; ++i) {
+      ++work;
+      const double ratio = Ratio(entries_[i].n3, entries_[i].n6);
+      if (ratio < lo || ratio > hi) continue;
+      if (static_cast<std::int64_t>(keys.size()) >= budget) return false;
+      keys.push_back(PackKey(0, 0, entries_[i].n3, entries_[i].n6));
+    }
+    return true;
+  }
+
+ private:
+  struct Entry {
+    std::uint32_t key;
+    std::uint16_t n3, n6;
+  };
+  static constexpr int kLowBits = 10;
+  static constexpr std::uint32_t kLowBuckets = 1u << kLowBits;
+
+  static double Ratio(int n3, int n6) {
+    return static_cast<double>(n6) / static_cast<double>(std::int64_t{n3} * n3);
+  }
+  static std::uint32_t Key(double positive) {
+    return static_cast<std::uint32_t>(RatioKey(positive) >> 32);
+  }
+
+  std::vector<Entry> entries_;
+  std::vector<std::uint32_t> start_;  // first entry of each run of upper 22 key bits
+  std::uint32_t base_ = 0;            // upper 22 bits of the smallest key
+};
+
 // The search with shortcuts. The message step is polled once per (N1, N2) (once per N1
 // in the single family) and, on the ordered paths, once per value of N3 or of (N3, N4):
 // always at a step the loops also take, with bounded work in between.
@@ -162,9 +247,13 @@ class FastSearch {
 
  private:
   void BuildTables() {
-    if (config_.index != 1 && config_.index != kTripleReductionIndex) return;
     for (int g = 0; g < kGearCount; ++g)
       if (b_.Empty(g)) return;
+    if (config_.family == Family::Triple && config_.tieN3N5) {
+      PlanCompoundTable();
+      return;
+    }
+    if (config_.index != 1 && config_.index != kTripleReductionIndex) return;
     auto size = [&](int driver) {
       return (std::int64_t{b_.U[driver]} - b_.L[driver] + 1) *
              (std::int64_t{b_.U[driver + 1]} - b_.L[driver + 1] + 1);
@@ -176,6 +265,26 @@ class FastSearch {
       work_ += BuildRatioTable(b_.L[4], b_.U[4], b_.L[5], b_.U[5], stage3_);
     useTables_ = true;
     keys_.reserve(static_cast<std::size_t>(tuning_.candidateBudget) + 1);
+  }
+
+  // The table is built once the per-N3 sweeps it replaces have cost as much as building
+  // it, so a run that the cap ends early never pays for it.
+  void PlanCompoundTable() {
+    const int lo3 = std::max(b_.L[2], b_.L[4]), hi3 = std::min(b_.U[2], b_.U[4]);
+    if (lo3 > hi3) return;
+    const std::int64_t n3Values = std::int64_t{hi3} - lo3 + 1;
+    const std::int64_t entries = n3Values * (std::int64_t{b_.U[5]} - b_.L[5] + 1);
+    if (entries > tuning_.maxTableEntries) return;
+    compoundEntries_ = entries;
+    // Sorting more candidates than there are N3 values costs more than the sweeps.
+    compoundBudget_ = std::min<std::int64_t>(tuning_.candidateBudget, n3Values + 64);
+  }
+
+  void BuildCompoundTable() {
+    work_ += compound_.Build(std::max(b_.L[2], b_.L[4]), std::min(b_.U[2], b_.U[4]), b_.L[5],
+                             b_.U[5]);
+    useTables_ = true;
+    keys_.reserve(static_cast<std::size_t>(compoundBudget_) + 1);
   }
 
   bool Step(int n1, int n2, int n3, int n4) {
@@ -321,14 +430,37 @@ class FastSearch {
     }
     // Equal compounds: N4 = N2 and N5 = N3, so each N3 leaves only N6 free.
     if (!In(n2, b_.L[3], b_.U[3])) return true;
-    const int lo3 = std::max(b_.L[2], b_.L[4]), hi3 = std::min(b_.U[2], b_.U[4]);
-    for (int n3 = lo3; n3 <= hi3; ++n3) {
+    if (!useTables_ && compoundEntries_ > 0 && sweptN3_ >= compoundEntries_) BuildCompoundTable();
+    if (useTables_ && CompoundsFromTable(n1, n2)) return !capped_;
+    for (int n3 = std::max(b_.L[2], b_.L[4]); n3 <= std::min(b_.U[2], b_.U[4]); ++n3) {
+      ++sweptN3_;
       if (n3 != b_.L[2] && !Step(n1, n2, n3, b_.L[3])) return false;
       Teeth n{n1, n2, n3, n2, n3, 0};
       int first, last;
       const double factor = Quotient(std::int64_t{n2} * n2, std::int64_t{n1} * n3 * n3);
       if (!LinearWindow(factor, 5, first, last)) continue;
       if (!OfferWindow(n, 5, first, last)) return false;
+    }
+    return true;
+  }
+
+  // Candidates of one (N1, N2) with equal compounds, confirmed in enumeration order;
+  // false when there are more than the budget (nothing has been handed on then).
+  bool CompoundsFromTable(int n1, int n2) {
+    const double p = Quotient(std::int64_t{n2} * n2, n1);
+    double lo = qlo_ / p, hi = qhi_ / p;
+    lo -= std::fabs(lo) * kRatioSlack;
+    hi += std::fabs(hi) * kRatioSlack;
+    keys_.clear();
+    if (!compound_.Find(lo, hi, compoundBudget_, keys_, work_)) return false;
+    std::sort(keys_.begin(), keys_.end());
+    work_ += static_cast<std::int64_t>(keys_.size());
+    for (std::uint64_t key : keys_) {
+      const int n3 = static_cast<int>((key >> 16) & 0xFFFF);
+      if (!Offer(Teeth{n1, n2, n3, n2, n3, static_cast<int>(key & 0xFFFF)})) {
+        capped_ = true;
+        return true;
+      }
     }
     return true;
   }
@@ -460,6 +592,10 @@ class FastSearch {
   bool useTables_ = false;
   bool capped_ = false;
   std::vector<RatioEntry> stage2_, stage3_;  // (N3, N4) and (N5, N6)
+  CompoundTable compound_;                   // (N3, N6) with equal compounds
+  std::int64_t compoundEntries_ = 0;         // its size; 0 when it is not to be built
+  std::int64_t compoundBudget_ = 0;
+  std::int64_t sweptN3_ = 0;                 // per-N3 sweeps done without it
   std::vector<std::uint64_t> keys_;
 };
 
