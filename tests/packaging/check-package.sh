@@ -9,7 +9,8 @@ build=$1 fixtures=$2 withWindow=$3 appId=$4 version=$5
 source "$(dirname "$0")/expected-files.sh"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+keep_install_manifest "$build" "$work"
+trap 'restore_install_manifest; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

@@ -24,3 +24,15 @@ png_size() {
   [ "${#b[@]}" = 24 ] && [ "${b[1]} ${b[2]} ${b[3]} ${b[12]}" = "80 78 71 73" ] || return 0
   echo "$(((b[16] << 24) | (b[17] << 16) | (b[18] << 8) | b[19])) x $(((b[20] << 24) | (b[21] << 16) | (b[22] << 8) | b[23]))"
 }
+
+# Installing (cmake --install, cpack) rewrites the build folder's install_manifest.txt, which
+# lists what a user's own install put where, for removing it later; keep_install_manifest
+# BUILD_DIR WORK_DIR saves it and restore_install_manifest puts it back (or removes the one
+# the check left behind).
+keep_install_manifest() {
+  manifest=$1/install_manifest.txt savedManifest=$2/install_manifest.saved
+  [ ! -e "$manifest" ] || cp -p "$manifest" "$savedManifest"
+}
+restore_install_manifest() {
+  if [ -e "$savedManifest" ]; then cp -p "$savedManifest" "$manifest"; else rm -f "$manifest"; fi
+}
