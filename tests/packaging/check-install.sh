@@ -50,9 +50,11 @@ if [ "$withWindow" = 1 ]; then
     grep -Eq 'error:|warning:' <<<"$out"; then
     fail "desktop-file-validate: $out"
   fi
-  if ! out=$(appstreamcli validate-tree --no-net "$root" 2>&1) || grep -Eq '^[EW]:' <<<"$out"; then
-    fail "appstreamcli validate-tree: $out"
-  fi
+  for check in "validate --no-net $root/usr/share/metainfo/$appId.metainfo.xml" "validate-tree --no-net $root"; do
+    if ! out=$(appstreamcli $check 2>&1) || grep -Eq '^ *[EW]:' <<<"$out"; then
+      fail "appstreamcli $check: $out"
+    fi
+  done
 fi
 
 # --- Manual pages render with groff's warnings on, silently.
