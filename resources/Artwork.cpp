@@ -126,20 +126,39 @@ double MeshingRotation(const GearShape& driver, const GearShape& driven) {
   return beta + kPi - (0.5 - phase) * 2.0 * kPi / driven.teeth;
 }
 
+void PaintApplicationIcon(QPainter& p, double size) {
+  // Laid out in units of a 32-pixel icon: the small gear meshes below the large one, to its right.
+  GearShape big{QPointF(12.5, 13.0), 14, 1.45, 0.1};
+  GearShape small{QPointF(0, 0), 9, 1.45, 0.0};
+  const double distance = big.pitchRadius() + small.pitchRadius();
+  const double angle = -38.0 * kPi / 180.0;
+  small.centre = big.centre + QPointF(distance * std::cos(angle), -distance * std::sin(angle));
+  small.rotation = MeshingRotation(big, small);
+
+  // The pair is wider than the square: fit its tip circles inside with a pixel to spare at
+  // every edge (the outline's pen and its antialiasing), so no size cuts a tooth off.
+  auto tips = [](const GearShape& g) {
+    const double r = g.outerRadius();
+    return QRectF(g.centre - QPointF(r, r), QSizeF(2 * r, 2 * r));
+  };
+  const QRectF bounds = tips(big) | tips(small);
+  constexpr double kEdgePixels = 1.0;
+  const double s = std::min(size / 32.0, (size - 2 * kEdgePixels) / std::max(bounds.width(), bounds.height()));
+  const QPointF offset = QPointF(size / 2.0, size / 2.0) - bounds.center() * s;
+  for (GearShape* g : {&big, &small}) {
+    g->centre = offset + g->centre * s;
+    g->module *= s;
+  }
+  DrawGear(p, big, GearLook{QColor(70, 110, 170), QColor(20, 40, 80), QColor(150, 180, 220), QColor(255, 255, 255), 0});
+  DrawGear(p, small, GearLook{QColor(220, 170, 40), QColor(110, 70, 0), QColor(250, 220, 130), QColor(255, 255, 255), 0});
+}
+
 QImage ApplicationIconImage(int size) {
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  const double s = size / 32.0;
-  GearShape big{QPointF(12.5 * s, 13.0 * s), 14, 1.45 * s, 0.1};
-  GearShape small{QPointF(0, 0), 9, 1.45 * s, 0.0};
-  const double distance = big.pitchRadius() + small.pitchRadius();
-  const double angle = -38.0 * kPi / 180.0;
-  small.centre = big.centre + QPointF(distance * std::cos(angle), -distance * std::sin(angle));
-  small.rotation = MeshingRotation(big, small);
-  DrawGear(p, big, GearLook{QColor(70, 110, 170), QColor(20, 40, 80), QColor(150, 180, 220), QColor(255, 255, 255), 0});
-  DrawGear(p, small, GearLook{QColor(220, 170, 40), QColor(110, 70, 0), QColor(250, 220, 130), QColor(255, 255, 255), 0});
+  PaintApplicationIcon(p, size);
   return image;
 }
 

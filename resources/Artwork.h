@@ -15,6 +15,9 @@ namespace quenmar {
 QIcon ApplicationIcon();
 // One size of the icon.
 QImage ApplicationIconImage(int size);
+// Draws the icon into the square (0, 0, size, size) of any paint device, so the installed
+// theme icons (bitmaps and the scalable drawing) come from the same drawing as the window's.
+void PaintApplicationIcon(QPainter& p, double size);
 // The gears picture: 160 x 135 pixels in the 16 colours of the standard palette.
 QImage GearsImage();
 

@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-multimedia-dev
   libcli11-dev libgtest-dev
   fonts-liberation libx11-dev
+  qt6-svg-dev pkg-config bash-completion
+  desktop-file-utils appstream dpkg-dev man-db groff-base
 )
 
 missing=()

@@ -8,6 +8,8 @@ int main(int argc, char* argv[]) {
   QStringList given;
   for (int i = 0; i < argc; ++i) given << QString::fromLocal8Bit(argv[i]);
   QApplication qapp(argc, argv);
+  // The desktop entry's name, so the desktop groups the window with its launcher and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral(QUENMAR_APP_ID));
   CQuenmarApp app;
   if (app.InitInstance(QCoreApplication::arguments(), given)) QApplication::exec();
   return app.ExitInstance();

@@ -61,6 +61,17 @@ void ArtworkTest::picturesAreDrawn() {
     for (int x = 0; x < 32; ++x) opaque += qAlpha(icon.pixel(x, y)) == 255;
   QVERIFY(opaque > 200);
   QVERIFY(!ApplicationIcon().pixmap(16).isNull());
+
+  // The icon fits its square at every size the desktop asks for: no tooth is cut off, so
+  // no pixel of the outermost ring is fully covered.
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    const QImage image = ApplicationIconImage(size);
+    for (int i = 0; i < size; ++i)
+      for (QPoint edge : {QPoint(i, 0), QPoint(i, size - 1), QPoint(0, i), QPoint(size - 1, i)})
+        QVERIFY2(qAlpha(image.pixel(edge)) < 255,
+                 qPrintable(QStringLiteral("size %1: edge pixel (%2, %3) is opaque")
+                                .arg(size).arg(edge.x()).arg(edge.y())));
+  }
 }
 
 void ArtworkTest::meshingGearsDoNotClash_data() {

@@ -1,0 +1,57 @@
+# bash completion for quenmar-solve                        -*- shell-script -*-
+
+# A new option of quenmar-solve goes into one of these two lists; one whose values can be
+# listed also gets a branch in the case below.
+_quenmar_solve_valued='--config --min --max --target --range --max-solutions --date --output'
+_quenmar_solve_switches='--list --help --version'
+
+# The configurations, index first, as --config takes them.
+_quenmar_solve_configurations=(
+    '0  Single Reduction Only'
+    '1  Double Reduction Only'
+    '2  Double Reduction with N1 = N3'
+    '3  Double Reduction with N2 = N4'
+    '4  Double with N1 = N3; N2 = N4'
+    '5  Triple With Equal Compounds'
+    '6  Triple Reduction'
+)
+
+_quenmar_solve()
+{
+    local cur prev words cword split
+    _init_completion -s || return
+
+    case $prev in
+        --config)
+            # Listed with their names; a single match is completed to its bare index.
+            local entry
+            local -a matches=()
+            for entry in "${_quenmar_solve_configurations[@]}"; do
+                [[ ${entry%% *} == "$cur"* ]] && matches+=("$entry")
+            done
+            if ((${#matches[@]} == 1)); then
+                COMPREPLY=("${matches[0]%% *}")
+            else
+                COMPREPLY=("${matches[@]}")
+            fi
+            return
+            ;;
+        --date)
+            COMPREPLY=($(compgen -W "$(date +%F)" -- "$cur"))
+            return
+            ;;
+        --output)
+            _filedir
+            return
+            ;;
+        --min | --max | --target | --range | --max-solutions)
+            return
+            ;;
+    esac
+    $split && return
+
+    if [[ $cur == -* || -z $cur ]]; then
+        COMPREPLY=($(compgen -W "$_quenmar_solve_valued $_quenmar_solve_switches" -- "$cur"))
+    fi
+} &&
+    complete -F _quenmar_solve quenmar-solve
