@@ -48,6 +48,7 @@ Plan MakePlan(const DesignQuery& query);
 struct EngineTuning {
   std::int64_t maxTableEntries = std::int64_t{1} << 24;  // stage-product tables larger are not built
   bool shortcuts = true;  // false: the plain loops (with the filters pruning) only
+  int tableStages = -1;   // -1: chosen by cost; h >= 1: a table of the last h stages where it fits
 };
 
 std::optional<std::string> CheckMemory(const DesignQuery& query);
