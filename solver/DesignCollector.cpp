@@ -83,6 +83,13 @@ bool Collector::Within(u128 diff, std::uint64_t den) const {
   return CompareQuotients(diff, over, boundNum_, boundDen_) <= 0;
 }
 
+bool Collector::Admits(std::uint64_t den, u128 diff) const {
+  if (!Within(diff, den)) return false;
+  if (query_.best == 0 || entries_.size() < capacity_) return true;
+  const Entry& worst = entries_.front();
+  return CompareQuotients(diff, den, worst.diff, worst.den) <= 0;
+}
+
 Collector::Key Collector::ClassOf(const int* teeth) const {
   Key key;
   const int stages = plan_.stages;

@@ -32,6 +32,10 @@ class Collector {
   // loops could still find would change the result (the cap was reached).
   bool Add(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff);
 
+  // Whether a train of this reduction could be kept now (within the tolerance and not
+  // farther than the K closest so far); a cheap test before its gears are worked out.
+  bool Admits(std::uint64_t den, u128 diff) const;
+
   // The largest |R - T| a train may have and still be kept, rounded up; infinity
   // when any train would be. Shrinks as the K closest improve.
   double Radius() const;

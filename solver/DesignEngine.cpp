@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DesignCollector.h"
+#include "DesignProducts.h"
 
 namespace quenmar::design::detail {
 
@@ -70,19 +71,6 @@ std::optional<std::string> CheckMemory(const DesignQuery& query) {
   return std::nullopt;
 }
 
-namespace {
-
-using Teeth12 = std::array<int, kMaxGears>;
-
-// The train's exact reduction from the prefix's products and the rest of the gears.
-struct Window {
-  long double lo = 0, hi = std::numeric_limits<long double>::infinity();
-};
-
-// Where a stage ratio (or the last gear) must lie for the train to come within radius
-// of the target, given the products num/den of the gears already placed; widened by a
-// relative margin far above the rounding of long doubles, so no train is missed: every
-// candidate is then confirmed exactly.
 Window WindowFor(const Fraction& target, double radius, std::uint64_t num, std::uint64_t den) {
   constexpr long double kMargin = 1e-12L;
   Window w;
@@ -93,6 +81,10 @@ Window WindowFor(const Fraction& target, double radius, std::uint64_t num, std::
   w.hi = (t + radius) * scale * (1 + kMargin);
   return w;
 }
+
+namespace {
+
+using Teeth12 = std::array<int, kMaxGears>;
 
 // The last stages of a train as one sorted table: every combination of their gears
 // that passes the filters reading only those gears, ordered by (tooth sum when coaxial,
@@ -325,6 +317,7 @@ double Span(const Plan& plan, int g) { return std::max(0, plan.hi[g] - plan.lo[g
 struct Strategy {
   int tableStages = 0;  // 0: no table
   bool solveLast = false;
+  double cost = 0;
 };
 
 Strategy Choose(const Plan& plan, const EngineTuning& tuning) {
@@ -342,6 +335,7 @@ Strategy Choose(const Plan& plan, const EngineTuning& tuning) {
     best.solveLast = true;
     bestCost = prefix * 4;
   }
+  best.cost = bestCost;
   if (tied) return best;
   for (int h = 1; h <= plan.stages; ++h) {
     if (tuning.tableStages >= 0 && h != tuning.tableStages) continue;
@@ -352,7 +346,7 @@ Strategy Choose(const Plan& plan, const EngineTuning& tuning) {
     const double cost = head * (lookup + 2) + tail * (lookup + 1);
     if (cost < bestCost || tuning.tableStages == h) {
       bestCost = cost;
-      best = Strategy{h, false};
+      best = Strategy{h, false, cost};
     }
   }
   return best;
@@ -366,6 +360,14 @@ DesignResult RunEngine(const DesignQuery& query, DesignOperations& operations,
   Collector sink(query, plan, operations);
   Pacer pacer(operations, stop, sink);
   const Strategy strategy = Choose(plan, tuning);
+  if (query.best > 0 && tuning.products != 0) {
+    const std::optional<double> cost = ProductSweepCost(plan);
+    if (cost && (tuning.products == 1 || *cost < strategy.cost)) {
+      RunProductSweep(plan, sink, pacer);
+      if (!pacer.Stopped()) pacer.Position(1.0);
+      return sink.Finish(pacer.Stopped());
+    }
+  }
   std::optional<TailTable> table;
   if (strategy.tableStages > 0) table.emplace(plan, strategy.tableStages);
   Loops(plan, sink, pacer, table ? &*table : nullptr, strategy.solveLast).Run();
