@@ -189,7 +189,7 @@ std::vector<BenchCase> Cases(bool quick) {
 
   DesignQuery motion = Query(1, 0, std::vector<int>(6, 12),
                              {quick ? 60 : 150, quick ? 60 : 150, quick ? 60 : 150, quick ? 60 : 150, 12, 12},
-                             Fraction{quick ? 4u : 12u, 1}, exact);
+                             quick ? Fraction{112, 45} : Fraction{12, 1}, exact);
   motion.minTeeth[4] = motion.minTeeth[5] = 10;
   motion.huntingTooth = motion.coaxial = true;
   cases.push_back({"hunting-tooth coaxial double trains of 12, every gear 12..150", motion, 0, 100});
