@@ -74,6 +74,8 @@ Collector::Collector(const DesignQuery& query, const Plan& plan, DesignOperation
     capacity_ = static_cast<std::size_t>(query.best);
     if (cap_ >= 0 && cap_ < query.best) capacity_ = static_cast<std::size_t>(cap_) + 1;
     entries_.reserve(std::min<std::size_t>(capacity_, 1 << 16));
+  } else if (cap_ < 0) {
+    cap_ = kMostTrains;
   }
 }
 

@@ -61,10 +61,8 @@ Plan MakePlan(const DesignQuery& query) {
 
 std::optional<std::string> CheckMemory(const DesignQuery& query) {
   constexpr double kBudget = 2.0 * 1024 * 1024 * 1024;
-  double kept = 0;
-  if (query.best > 0) kept = static_cast<double>(query.best);
-  if (query.maxSolutions) kept = query.best > 0 ? std::min<double>(kept, *query.maxSolutions + 1.0)
-                                                : static_cast<double>(*query.maxSolutions);
+  double kept = query.best > 0 ? static_cast<double>(query.best) : static_cast<double>(kMostTrains);
+  if (query.maxSolutions) kept = std::min<double>(kept, *query.maxSolutions + 1.0);
   if (kept * Collector::kBytesPerKeptTrain > kBudget)
     return "keeping " + std::to_string(static_cast<std::int64_t>(kept)) +
            " trains would need more than 2 GiB: ask for fewer";

@@ -210,7 +210,7 @@ double Span(const Plan& plan, int side) {
 std::optional<double> ProductSweepCost(const Plan& plan) {
   for (int g = 0; g < plan.gears; ++g)
     if (plan.tie[g] >= 0 || plan.lo[g] > plan.hi[g]) return std::nullopt;
-  constexpr double kMostBits = 4.0 * 1024 * 1024 * 1024;  // 512 MiB a side
+  constexpr double kMostBits = 2.0 * 1024 * 1024 * 1024;  // 256 MiB a side
   constexpr double kMostCombinations = 1e9;
   double cost = 0;
   for (int side : {0, 1}) {
