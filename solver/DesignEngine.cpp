@@ -358,9 +358,15 @@ DesignResult RunEngine(const DesignQuery& query, DesignOperations& operations,
   Collector sink(query, plan, operations);
   Pacer pacer(operations, stop, sink);
   const Strategy strategy = Choose(plan, tuning);
-  if (query.best > 0 && tuning.products != 0) {
+  if (tuning.products != 0 && tuning.shortcuts) {
+    // The sweep finds a listing's trains out of order, so it must find them all before
+    // the first M are known, where the loops end at the cap: it lists only where the
+    // loops would be long and the sweep much shorter.
     const std::optional<double> cost = ProductSweepCost(plan);
-    if (cost && (tuning.products == 1 || *cost < strategy.cost)) {
+    const bool worth = cost && (query.best > 0 ? *cost < strategy.cost
+                                               : strategy.cost > 1e9 && *cost * 10 < strategy.cost);
+    if (cost && (tuning.products == 1 || worth)) {
+      sink.ListOutOfOrder();
       RunProductSweep(plan, sink, pacer);
       if (!pacer.Stopped()) pacer.Position(1.0);
       return sink.Finish(pacer.Stopped());

@@ -1,8 +1,9 @@
-// The closest trains by their teeth products: a train's reduction is (driven product) /
+// Trains by their teeth products: a train's reduction is (driven product) /
 // (driver product), so the K closest trains lie among the pairs of products, however
-// many orderings of gears make each. Both sides' products are marked in bitsets and
-// swept in step, two pointers, the driven window narrowing as the K closest improve;
-// only pairs that could be kept are worked out into trains.
+// many orderings of gears make each; and so do the trains within a tolerance. Both
+// sides' products are marked in bitsets and swept in step, two pointers, the driven
+// window narrowing as the K closest improve; only pairs that could be kept are worked
+// out into trains.
 
 #include <algorithm>
 #include <cmath>
@@ -31,7 +32,8 @@ class ProductSet {
     hi_ = suffixHi_[0];
     bits_.assign(static_cast<std::size_t>((hi_ - lo_) / 64 + 1), 0);
     std::array<int, kMaxTeeth + 1> used{};
-    Mark(0, 1, used);
+    std::array<int, kMaxStages> teeth{};
+    Mark(0, 1, teeth, used);
   }
 
   std::uint64_t Lo() const { return lo_; }
@@ -62,20 +64,30 @@ class ProductSet {
  private:
   int Lo(int i) const { return plan_.lo[2 * i + side_]; }
   int Hi(int i) const { return plan_.hi[2 * i + side_]; }
+  // The earlier gear of this side whose teeth gear i takes (ties never cross sides), or -1.
+  int Source(int i) const {
+    const int tie = plan_.tie[2 * i + side_];
+    return tie < 0 ? -1 : (tie - side_) / 2;
+  }
   bool Take(int v, std::array<int, kMaxTeeth + 1>& used) const {
     return !plan_.owned || used[v] < plan_.ownedCount[v];
   }
 
-  void Mark(int i, std::uint64_t product, std::array<int, kMaxTeeth + 1>& used) {
+  void Mark(int i, std::uint64_t product, std::array<int, kMaxStages>& teeth,
+            std::array<int, kMaxTeeth + 1>& used) {
     if (i == count_) {
       const std::uint64_t offset = product - lo_;
       bits_[offset / 64] |= std::uint64_t{1} << (offset % 64);
       return;
     }
-    for (int v = Lo(i); v <= Hi(i); ++v) {
+    const int source = Source(i);
+    const int from = source >= 0 ? std::max(Lo(i), teeth[source]) : Lo(i);
+    const int to = source >= 0 ? std::min(Hi(i), teeth[source]) : Hi(i);
+    for (int v = from; v <= to; ++v) {
       if (!Take(v, used)) continue;
       ++used[v];
-      Mark(i + 1, product * static_cast<std::uint64_t>(v), used);
+      teeth[i] = v;
+      Mark(i + 1, product * static_cast<std::uint64_t>(v), teeth, used);
       --used[v];
     }
   }
@@ -87,8 +99,12 @@ class ProductSet {
       return;
     }
     // Only values that leave a rest the later gears can still make.
-    const std::uint64_t from = std::max<std::uint64_t>(Lo(i), (rest + suffixHi_[i + 1] - 1) / suffixHi_[i + 1]);
-    const std::uint64_t to = std::min<std::uint64_t>(Hi(i), rest / suffixLo_[i + 1]);
+    std::uint64_t from = std::max<std::uint64_t>(Lo(i), (rest + suffixHi_[i + 1] - 1) / suffixHi_[i + 1]);
+    std::uint64_t to = std::min<std::uint64_t>(Hi(i), rest / suffixLo_[i + 1]);
+    if (const int source = Source(i); source >= 0) {
+      from = std::max<std::uint64_t>(from, static_cast<std::uint64_t>(teeth[source]));
+      to = std::min<std::uint64_t>(to, static_cast<std::uint64_t>(teeth[source]));
+    }
     for (std::uint64_t v = from; v <= to; ++v) {
       if (rest % v != 0 || !Take(static_cast<int>(v), used)) continue;
       teeth[i] = static_cast<int>(v);
@@ -162,6 +178,7 @@ class ProductSweep {
     pacer_.Work(static_cast<std::int64_t>(driverSets_.size() * drivenSets_.size()));
     std::sort(trains_.begin(), trains_.end());
     for (const auto& t : trains_) sink_.Add(t.data(), num, den, diff);
+    sink_.EndGroup();
   }
 
   bool Passes(const std::array<int, kMaxGears>& t) const {
@@ -192,7 +209,7 @@ class ProductSweep {
 double Combinations(const Plan& plan, int side) {
   double count = 1;
   for (int s = 0; s < plan.stages; ++s)
-    count *= std::max(0, plan.hi[2 * s + side] - plan.lo[2 * s + side] + 1);
+    if (plan.tie[2 * s + side] < 0) count *= std::max(0, plan.hi[2 * s + side] - plan.lo[2 * s + side] + 1);
   return count;
 }
 
@@ -209,7 +226,7 @@ double Span(const Plan& plan, int side) {
 
 std::optional<double> ProductSweepCost(const Plan& plan) {
   for (int g = 0; g < plan.gears; ++g)
-    if (plan.tie[g] >= 0 || plan.lo[g] > plan.hi[g]) return std::nullopt;
+    if (plan.lo[g] > plan.hi[g]) return std::nullopt;
   constexpr double kMostBits = 2.0 * 1024 * 1024 * 1024;  // 256 MiB a side
   constexpr double kMostCombinations = 1e9;
   double cost = 0;

@@ -1,6 +1,7 @@
 #pragma once
-// The K closest trains by a sweep over the products of the drivers and of the driven
-// gears; for queries without ties whose products fit in bitsets.
+// Trains by a sweep over the products of the drivers and of the driven gears, out of
+// loop order: for the K closest, or a listing through Collector::ListOutOfOrder, where
+// both sides' products fit in bitsets.
 
 #include <optional>
 
@@ -9,7 +10,7 @@
 namespace quenmar::design::detail {
 
 // The work of the sweep, comparable with the loops' cost; none where it does not apply
-// (ties, an empty range, or products spanning more than the bitsets may take).
+// (an empty range, or products spanning more than the bitsets may take).
 std::optional<double> ProductSweepCost(const Plan& plan);
 double ProductSweepBytes(const Plan& plan);
 
