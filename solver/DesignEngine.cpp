@@ -152,9 +152,12 @@ class TailTable {
   void Consider(const Teeth12& t, std::uint32_t index) {
     std::uint64_t num = 1, den = 1;
     const int sum = t[0] + t[1];
-    std::array<int, kMaxTeeth + 1> used{};
     for (int g = 0; g < gears_; ++g) {
-      if (plan_.owned && ++used[t[g]] > plan_.ownedCount[t[g]]) return;
+      if (plan_.owned) {  // this count, taken once more for each earlier gear of the same
+        int taken = 1;
+        for (int k = 0; k < g; ++k) taken += t[k] == t[g] ? 1 : 0;
+        if (taken > plan_.ownedCount[t[g]]) return;
+      }
       if (g % 2 == 0) {
         den *= static_cast<std::uint64_t>(t[g]);
         continue;
