@@ -30,9 +30,10 @@ std::string FormatResultsHeader(const ResultsHeader& h) {
   text += "\nSolutions Are Not Sorted\nMethod = ";
   text += h.methodName;
   text += "\nTarget Reduction = ";
-  text::AppendFixed(text, h.targetReduction, 10, 3);
+  // A field may hold -0 (typed so); the header records it as the 0 it is.
+  text::AppendFixed(text, h.targetReduction + 0.0, 10, 3);
   text += "\nConvergence Range = +/- ";
-  text::AppendFixed(text, h.convergenceRange, 10, 5);
+  text::AppendFixed(text, h.convergenceRange + 0.0, 10, 5);
   text += "\nMaximum Number of Solutions = ";
   text::AppendInteger(text, h.maxSolutions, 5);
   text += '\n';

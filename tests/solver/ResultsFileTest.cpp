@@ -101,6 +101,10 @@ TEST(ResultsFile, HeaderLines) {
        {"Date: 1/1/2002", "Method = Single Reduction", "Target Reduction =      0.000",
         "Convergence Range = +/-    0.00000", "Maximum Number of Solutions =     0",
         " Difference Reduction  N1     N2"}},
+      {"MinusZeroIsZero", {1, 1, 2002, "Single Reduction", -0.0, -0.0, 0, Family::Single},
+       {"Date: 1/1/2002", "Method = Single Reduction", "Target Reduction =      0.000",
+        "Convergence Range = +/-    0.00000", "Maximum Number of Solutions =     0",
+        " Difference Reduction  N1     N2"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
