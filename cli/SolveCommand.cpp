@@ -29,7 +29,7 @@ std::optional<double> ParseReal(std::string_view text) {
   double value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return {};
-  return value;
+  return value == 0 ? 0.0 : value;  // -0 is 0
 }
 
 std::optional<Teeth> ParseTeethList(const std::string& text) {
@@ -179,6 +179,10 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
   }
   for (std::size_t i = 0; i < std::size(valued); ++i)
     if (app.get_option(valued[i][0])->count() > 0) given.emplace_back(valued[i][0], texts[i]);
+  if (app.get_option("--output")->count() > 0 && a.output.empty()) {
+    err << kProgram << ": --output accepts a file name, not an empty one\n";
+    return 2;
+  }
   if (const auto problem = Validate(given, a)) {
     err << kProgram << ": " << *problem << '\n';
     return 2;
@@ -220,6 +224,7 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
       file.WriteCountLine(result.nSolutionsFound);
       if (result.bNoSolution) file.WriteNoSolutionLine();
       if (result.nSolutionsFound >= a.maxSolutions) file.WriteMaximumLine();
+      if (result.stopped) file.WriteStoppedLine();
     }
     if (const FileStatus closed = file.Close(); !closed.ok()) {
       err << kProgram << ": cannot write " << closed.message() << '\n';
@@ -228,8 +233,11 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
   } else if (a.list) {
     for (const std::string& row : lines) out << row << '\n';
   } else {
-    out << ResultsFileText(header, ops.rows, result.nSolutionsFound, result.bNoSolution);
+    out << ResultsFileText(header, ops.rows, result.nSolutionsFound, result.bNoSolution,
+                           result.stopped);
   }
+  // The rows alone cannot say that the list is partial.
+  if (a.list && result.stopped) err << kProgram << ": the search was stopped before it finished\n";
   out.flush();
   return result.stopped ? 130 : 0;
 }

@@ -18,7 +18,9 @@ struct SolveEnvironment {
 };
 
 // Exit status: 0 for every completed search, 1 when the output file cannot be written,
-// 2 for bad arguments (nothing written, no file touched), 130 when stopped.
+// 2 for bad arguments (nothing written, no file touched), 130 when stopped (the program
+// makes that 128 + the number of the signal that stopped it). A stopped run's results end
+// with a line saying so; with --list that line goes to err.
 int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
              const SolveEnvironment& environment);
 

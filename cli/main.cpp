@@ -1,4 +1,6 @@
-// quenmar-solve: Ctrl+C stops the search the way ALT does in the window.
+// quenmar-solve: Ctrl+C, termination and hang-up stop the search the way ALT does in the
+// window: what was found so far is written with its closing lines, and the exit status is
+// 128 + the signal's number. A second signal ends the program at once.
 
 #include <unistd.h>
 
@@ -6,22 +8,28 @@
 #include <ctime>
 #include <iostream>
 
+#include "OutputTarget.h"
 #include "SolveCommand.h"
 
 namespace {
 
 std::atomic<bool> g_stopRequested{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<int> g_stopSignal{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int) { g_stopRequested.store(true); }
+extern "C" void OnStopSignal(int signal) {
+  g_stopSignal.store(signal);
+  g_stopRequested.store(true);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   struct sigaction action {};
-  action.sa_handler = OnInterrupt;
+  action.sa_handler = OnStopSignal;
+  action.sa_flags = SA_RESETHAND;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -30,5 +38,9 @@ int main(int argc, char** argv) {
   env.today = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
   env.stopRequested = &g_stopRequested;
   env.progressBar = isatty(STDERR_FILENO) != 0;
-  return quenmar::cli::RunSolve(argc, argv, std::cout, std::cerr, env);
+  quenmar::cli::StandardOutput out;
+  int status = quenmar::cli::RunSolve(argc, argv, out.stream(), std::cerr, env);
+  if (!out.Finish(std::cerr)) return 1;
+  if (status == 130 && g_stopSignal.load() != 0) status = 128 + g_stopSignal.load();
+  return status;
 }

@@ -245,6 +245,8 @@ void CSolveCommand::Finish() {
     CMaxSolutionsDlg dialog(&v);
     dialog.DoModal();
   }
+  // A partial list is never taken for a complete one.
+  if (m_outputToFile && m_result.stopped) m_file.WriteStoppedLine();
   // 15: a write that failed during the run is told now, never passed over as success.
   if (m_outputToFile) {
     const FileStatus status = m_file.Close();

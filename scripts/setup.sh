@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quenmar needs (only those missing), then configures and
 # builds everything with the "default" CMake preset. Used by ./run.sh and ./test.sh.
+# (clang, libclang-rt-14-dev and llvm are for the fuzz targets and readable sanitizer
+# reports; the default build does not use them.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +13,7 @@ packages=(
   fonts-liberation libx11-dev
   qt6-svg-dev pkg-config bash-completion
   desktop-file-utils appstream dpkg-dev man-db groff-base
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()

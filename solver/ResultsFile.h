@@ -47,16 +47,27 @@ std::string FormatResultsHeader(const ResultsHeader& header);
 std::string CountLine(int nSolutionsFound);           // "The number of ... was: N\n"
 extern const std::string_view kNoSolutionLine;        // with its "\n"
 extern const std::string_view kMaximumLine;           // with its "\n"
+// The last line of a run that was stopped before the search finished, so that nobody
+// takes its partial list for a complete one.
+extern const std::string_view kStoppedLine;           // with its "\n"
 
-// The whole file of a finished run: header, rows in search order, the count line, then
-// "No solutions were found" when nothing was handed on and the maximum line when the
-// count reached the maximum.
+// The whole file of a run: header, rows in search order, the count line, then
+// "No solutions were found" when nothing was handed on, the maximum line when the count
+// reached the maximum, and the stopped line when the search was stopped.
 std::string ResultsFileText(const ResultsHeader& header, std::span<const std::string> rows,
-                            int nSolutionsFound, bool bNoSolution);
+                            int nSolutionsFound, bool bNoSolution, bool stopped = false);
 
 // Writes the file as a run goes. Nothing is written when the file failed to open; the
 // first failure (open, write or close) is kept and returned by Close, so a failed write
 // is never reported as success.
+//
+// A regular file (or a path where nothing is yet) is written to a temporary file in the
+// same folder, which replaces it only when Close succeeds: a run that fails, is abandoned
+// (the writer destroyed without a successful Close) or is killed leaves whatever the file
+// held before. The replacement keeps the old file's permission bits, and a symbolic link
+// keeps pointing where it did (its target is replaced). A FIFO, a device or any other
+// non-regular file is written directly, as is an existing file whose folder does not let
+// a new file be created beside it.
 class ResultsFileWriter {
  public:
   ResultsFileWriter() = default;
@@ -64,20 +75,24 @@ class ResultsFileWriter {
   ResultsFileWriter& operator=(const ResultsFileWriter&) = delete;
   ~ResultsFileWriter();
 
-  FileStatus Open(const std::string& path);  // created when missing, emptied when present
+  FileStatus Open(const std::string& path);  // created when missing, replaced when present
   void WriteHeader(const ResultsHeader& header);
   void WriteRow(std::string_view row);
   void WriteCountLine(int nSolutionsFound);
   void WriteNoSolutionLine();
   void WriteMaximumLine();
+  void WriteStoppedLine();
   FileStatus Close();
   bool isOpen() const { return file_ != nullptr; }
 
  private:
   void Write(std::string_view text);
   void Fail(int error);
+  void Discard();
   std::FILE* file_ = nullptr;
   std::string path_;
+  std::string temporary_;  // the file written until Close renames it; empty when direct
+  std::string replaced_;   // the path the temporary file replaces (a link's target)
   FileStatus status_ = FileStatus::Ok();
 };
 

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <locale.h>
+#include <string>
 
 #include "TextFormat.h"
 
@@ -27,6 +31,14 @@ void SkipBlanks(std::string_view s, std::size_t& at) {
   while (at < s.size() && IsBlank(s[at])) ++at;
 }
 
+// A number too large or too small for a double, converted as C's conversion does: the
+// overflow to infinity, the underflow to zero (or the nearest subnormal), with its sign.
+double ConvertOutOfRange(std::string_view digits) {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+  const std::string text(digits);
+  return strtod_l(text.c_str(), nullptr, c);
+}
+
 // "%lf": blanks, then a decimal number with optional sign and exponent.
 bool ScanReal(std::string_view s, std::size_t& at, double& value) {
   SkipBlanks(s, at);
@@ -38,13 +50,22 @@ bool ScanReal(std::string_view s, std::size_t& at, double& value) {
   }
   if (start >= s.size() || s[start] == '+' || s[start] == '-') return false;
   double parsed = 0.0;
-  const auto [end, error] =
+  const auto [last, error] =
       std::from_chars(s.data() + start, s.data() + s.size(), parsed, std::chars_format::general);
   if (error == std::errc::invalid_argument) return false;
-  // Out of range still consumes the number, as the C conversion does (giving inf or 0).
-  if (error == std::errc::result_out_of_range) parsed = HUGE_VAL;
+  std::size_t end = static_cast<std::size_t>(last - s.data());
+  // Out of range still consumes the number, as the C conversion does.
+  if (error == std::errc::result_out_of_range) parsed = ConvertOutOfRange(s.substr(start, end - start));
+  // C's scanning reads an exponent mark, and its sign, before it knows that no digit
+  // follows; both stay read although the number ends before them.
+  const std::string_view number = s.substr(start, end - start);
+  const bool decimal = number.find_first_not_of("0123456789.") == std::string_view::npos;
+  if (decimal && end < s.size() && (s[end] == 'e' || s[end] == 'E')) {
+    ++end;
+    if (end < s.size() && (s[end] == '+' || s[end] == '-')) ++end;
+  }
   value = negative ? -parsed : parsed;
-  at = static_cast<std::size_t>(end - s.data());
+  at = end;
   return true;
 }
 

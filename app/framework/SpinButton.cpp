@@ -25,6 +25,7 @@ SpinButton::SpinButton(QWidget* parent) : QWidget(parent), m_repeat(new QTimer(t
 void SpinButton::setBuddy(QLineEdit* buddy) {
   if (m_buddy) m_buddy->removeEventFilter(this);
   m_buddy = buddy;
+  m_buddyObject = buddy;
   if (m_buddy) m_buddy->installEventFilter(this);
 }
 
@@ -133,7 +134,11 @@ void SpinButton::keyPressEvent(QKeyEvent* event) {
 }
 
 bool SpinButton::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_buddy && m_arrowKeys && event->type() == QEvent::KeyPress && isEnabled()) {
+  // The event type first: a field being destroyed still sends events through this filter,
+  // and the identity is compared as plain objects, since the field may no longer be a
+  // QLineEdit by then.
+  if (event->type() == QEvent::KeyPress && m_arrowKeys && isEnabled() &&
+      watched == m_buddyObject.data()) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
       stepBy(key->key() == Qt::Key_Up ? 1 : -1);

@@ -61,6 +61,7 @@ class SpinButton : public QWidget {
   void repeatStep();
 
   QPointer<QLineEdit> m_buddy;
+  QPointer<QObject> m_buddyObject;  // the same field, compared without a cast
   int m_lower = 0;
   int m_upper = 100;
   mutable int m_position = 0;

@@ -21,6 +21,8 @@
 #include "ResourceIds.h"
 #include "SpinButton.h"
 
+#include <memory>
+
 using namespace quenmar;
 using K = ControlKind;
 
@@ -70,6 +72,8 @@ class LayoutTest : public QObject {
   void spinButtonSteps_data();
   void spinButtonSteps();
   void spinButtonMouseAndKeys();
+  void spinButtonSurvivesItsBuddy_data();
+  void spinButtonSurvivesItsBuddy();
   void notificationsReachTheirHandlers();
   void commandsRunDownTheChain();
   void dialogEndsByItsButtonsAndKeys_data();
@@ -194,6 +198,43 @@ void LayoutTest::spinButtonSteps() {
   QCOMPARE(field.text(), after);
   QCOMPARE(moved.count(), 1);
   QCOMPARE(moved.first().first().toInt(), after.toInt());
+}
+
+// A buddy field destroyed before, with or after its spin button (shown, focused, as in a
+// closing window): the button watches it without touching a half-destroyed field, and a
+// button left alone steps with no field at all.
+void LayoutTest::spinButtonSurvivesItsBuddy_data() {
+  QTest::addColumn<bool>("fieldFirst");  // the field is created (and destroyed) first
+  QTest::addColumn<bool>("fieldAlone");  // only the field is destroyed
+  QTest::newRow("field destroyed alone") << true << true;
+  QTest::newRow("window closes, field created first") << true << false;
+  QTest::newRow("window closes, button created first") << false << false;
+}
+
+void LayoutTest::spinButtonSurvivesItsBuddy() {
+  QFETCH(bool, fieldFirst);
+  QFETCH(bool, fieldAlone);
+  auto window = std::make_unique<QWidget>();
+  QLineEdit* field = fieldFirst ? new QLineEdit(window.get()) : nullptr;
+  auto* spin = new SpinButton(window.get());
+  if (!field) field = new QLineEdit(window.get());
+  spin->setBuddy(field);
+  spin->setRange(1, 5);
+  spin->setArrowKeys(true);
+  spin->setPosition(3);
+  window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_Up);
+  QCOMPARE(field->text(), QStringLiteral("4"));
+  if (!fieldAlone) {
+    window.reset();
+    return;
+  }
+  delete field;
+  QCOMPARE(spin->buddy(), nullptr);
+  spin->stepBy(1);
+  QCOMPARE(spin->position(), 5);
 }
 
 void LayoutTest::spinButtonMouseAndKeys() {

@@ -40,16 +40,18 @@ class SolveProcess : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // Starts quenmar-solve with stdout and stderr going to files in the test folder.
-  pid_t Start(const std::vector<std::string>& args) {
+  // Starts quenmar-solve with stdout and stderr going to files in the test folder (stdout
+  // to `stdoutPath` instead when given, or closed when that is "-").
+  pid_t Start(const std::vector<std::string>& args, const std::string& stdoutPath = "") {
     const pid_t pid = fork();
     if (pid == 0) {
       std::vector<char*> argv{const_cast<char*>(QUENMAR_SOLVE_PATH)};
       for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
-      if (!freopen((dir_ / "stdout").c_str(), "w", stdout) ||
-          !freopen((dir_ / "stderr").c_str(), "w", stderr))
-        _exit(99);
+      const std::string out = stdoutPath.empty() ? (dir_ / "stdout").string() : stdoutPath;
+      if (!freopen((dir_ / "stderr").c_str(), "w", stderr)) _exit(99);
+      if (out == "-") close(STDOUT_FILENO);
+      else if (!freopen(out.c_str(), "w", stdout)) _exit(99);
       execv(argv[0], argv.data());
       _exit(98);
     }
@@ -61,7 +63,7 @@ class SolveProcess : public ::testing::Test {
     waitpid(pid, &raw, 0);
     Outcome o;
     o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    o.out = ReadFile(dir_ / "stdout");
+    o.out = fs::exists(dir_ / "stdout") ? ReadFile(dir_ / "stdout") : "";
     o.err = ReadFile(dir_ / "stderr");
     return o;
   }
@@ -184,6 +186,10 @@ TEST_F(SolveProcess, BadArgumentsTouchNothing) {
     EXPECT_EQ(o.out, "");
     EXPECT_EQ(ReadFile(file), "kept");
   }
+  const Outcome empty = Run({"--config", "1", "--output", ""});
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_EQ(empty.err, "quenmar-solve: --output accepts a file name, not an empty one\n");
+  EXPECT_EQ(empty.out, "");
   const fs::path fresh = dir_ / "never-created.txt";
   EXPECT_EQ(Run({"--config", "9", "--output", fresh.string()}).status, 2);
   EXPECT_FALSE(fs::exists(fresh));
@@ -228,6 +234,95 @@ TEST_F(SolveProcess, InterruptKeepsWhatWasFound) {
   EXPECT_EQ(o.status, 130);
   EXPECT_NE(o.out.find("Method = Triple Reduction\n"), std::string::npos);
   EXPECT_NE(o.out.find("\nThe number of solutions found was: "), std::string::npos);
+}
+
+// Results that cannot reach standard output are never lost silently.
+TEST_F(SolveProcess, StandardOutputFailuresAreTold) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* stdoutPath;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"ResultsToAFullDevice", {"--config", "1"}, "/dev/full", "No space left on device"},
+      {"ListToAFullDevice", {"--config", "1", "--list"}, "/dev/full", "No space left on device"},
+      {"HelpToAFullDevice", {"--help"}, "/dev/full", "No space left on device"},
+      {"ResultsToAClosedOutput", {"--config", "1"}, "-", "Bad file descriptor"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const Outcome o = Wait(Start(row.args, row.stdoutPath));
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, std::string("quenmar-solve: cannot write standard output: ") + row.reason + "\n");
+  }
+}
+
+// A target or range of minus zero is zero, also in the header.
+TEST_F(SolveProcess, MinusZeroIsZero) {
+  const Outcome o = Run({"--config", "1", "--target", "-0", "--range", "-0.0"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_NE(o.out.find("Target Reduction =      0.000\nConvergence Range = +/-    0.00000\n"),
+            std::string::npos)
+      << o.out;
+}
+
+// Waits until the run has its temporary results file beside `file` (it is searching then).
+bool WaitForTemporaryFile(const fs::path& file, pid_t pid) {
+  for (int i = 0; i < 2000; ++i) {
+    for (const auto& entry : fs::directory_iterator(file.parent_path()))
+      if (entry.path().filename().string().rfind("." + file.filename().string() + ".", 0) == 0)
+        return true;
+    if (waitpid(pid, nullptr, WNOHANG) != 0) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// Every gear 1..500 with a range of 0 runs far longer than any of these tests waits.
+const std::vector<std::string> kEndlessRun{
+    "--config", "6", "--min", "1,1,1,1,1,1", "--max", "500,500,500,500,500,500", "--range", "0",
+    "--target", "3.14159", "--max-solutions", "500", "--date", "2002-07-04"};
+
+// Termination and hang-up stop the search as Ctrl+C does: the file gets what was found,
+// the closing lines and the stopped line, and the exit status names the signal. A run
+// killed outright leaves the file as it was.
+TEST_F(SolveProcess, SignalsStopTheRunAndNothingIsLost) {
+  struct Row {
+    const char* name;
+    int signal;
+    bool list;
+  };
+  const Row rows[] = {{"Interrupt", SIGINT, false}, {"Terminate", SIGTERM, false},
+                      {"HangUp", SIGHUP, false},    {"TerminateList", SIGTERM, true},
+                      {"Kill", SIGKILL, false}};
+  const fs::path file = dir_ / "results.txt";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    { std::ofstream(file) << "the previous run\n"; }
+    std::vector<std::string> args = kEndlessRun;
+    args.insert(args.end(), {"--output", file.string()});
+    if (row.list) args.push_back("--list");
+    const pid_t pid = Start(args);
+    const bool searching = WaitForTemporaryFile(file, pid);
+    ASSERT_EQ(kill(pid, searching ? row.signal : SIGKILL), 0);
+    ASSERT_TRUE(searching);
+    const Outcome o = Wait(pid);
+    EXPECT_EQ(o.status, 128 + row.signal);
+    const std::string text = ReadFile(file);
+    if (row.signal == SIGKILL) {
+      EXPECT_EQ(text, "the previous run\n");
+    } else if (row.list) {
+      EXPECT_EQ(o.err, "quenmar-solve: the search was stopped before it finished\n");
+      EXPECT_EQ(text.find("The"), std::string::npos);
+    } else {
+      EXPECT_EQ(o.err, "");
+      EXPECT_EQ(text.rfind("Quenmar V1.01\n", 0), 0u);
+      const std::size_t count = text.rfind("\nThe number of solutions found was: ");
+      ASSERT_NE(count, std::string::npos);
+      EXPECT_EQ(text.substr(text.size() - 42), "The search was stopped before it finished\n");
+    }
+  }
 }
 
 }  // namespace

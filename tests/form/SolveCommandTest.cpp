@@ -3,6 +3,7 @@
 // cannot be opened or written, ALT stops, and a window that stays responsive while the
 // worker searches.
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProgressBar>
@@ -355,6 +356,32 @@ class SolveCommandTest : public QObject {
     QCOMPARE(List(*form)->count(), rowCount);
     QCOMPARE(Text(*form, "# of Solutions Found"), QString::number(rowCount));
     QCOMPARE(events, QStringList{"tone"});
+  }
+
+  // A stopped run with file output: the old file stays whole while the run goes, and the
+  // new one says after its outcome lines that the search was stopped.
+  void stoppedRunToFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Quenmar.txt"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("the previous run\n");
+    old.close();
+    setUp(1, {{0, 10, 10}}, "3.624", "100");
+    outputToFile(path);
+    form->SolveCommand().SetStepDelay(30ms);
+    presenter->clear();
+    QSignalSpy spy(&form->SolveCommand(), &CSolveCommand::finished);
+    click();
+    QVERIFY(form->IsSolving());
+    QCOMPARE(read(path), QByteArray("the previous run\n"));
+    QTest::keyClick(List(*form), Qt::Key_Alt, Qt::AltModifier);
+    QVERIFY(waitForEnd(spy));
+    QCOMPARE(QString::fromLatin1(read(path)),
+             header("Double Reduction", "     3.624", 100) +
+                 "The number of solutions found was: 0\nNo solutions were found\n"
+                 "The search was stopped before it finished\n");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Quenmar.txt"});
   }
 
   // ALT during a search: the rows found so far stay; the stop is told before the progress

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "SolutionRow.h"
 
@@ -79,6 +83,70 @@ TEST(SolutionRow, ParsesWithThePatternOfTheFamily) {
     EXPECT_EQ(parsed.dDifference, row.difference);
     EXPECT_EQ(parsed.dReduction, row.reduction);
     EXPECT_EQ(parsed.nTeeth, row.teeth);
+  }
+}
+
+// What C's sscanf takes from a row with the family's pattern.
+ParsedRow ScanfRow(const std::string& text, Family family, ParsedRow parsed) {
+  Teeth& n = parsed.nTeeth;
+  double& d = parsed.dDifference;
+  double& r = parsed.dReduction;
+  const char* s = text.c_str();
+  const int count =
+      family == Family::Single   ? std::sscanf(s, "%lf%lf%7d%7d", &d, &r, &n[0], &n[1])
+      : family == Family::Double ? std::sscanf(s, "%lf%lf%7d%7d%7d%7d", &d, &r, &n[0], &n[1],
+                                               &n[2], &n[3])
+                                 : std::sscanf(s, "%lf%lf%7d%7d%7d%7d%7d%7d", &d, &r, &n[0],
+                                               &n[1], &n[2], &n[3], &n[4], &n[5]);
+  parsed.count = std::max(count, 0);
+  return parsed;
+}
+
+void ExpectSameAsScanf(const std::string& text, Family family) {
+  const ParsedRow before{-1, -2, {1, 2, 3, 4, 5, 6}, 99};
+  ParsedRow ours = before;
+  ParseSolutionRow(text, family, ours);
+  const ParsedRow c = ScanfRow(text, family, before);
+  // Bit patterns, so that 0 and -0 (and the results of underflow) are told apart.
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(ours.dDifference), std::bit_cast<std::uint64_t>(c.dDifference))
+      << '"' << text << "\" " << ours.dDifference << " vs " << c.dDifference;
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(ours.dReduction), std::bit_cast<std::uint64_t>(c.dReduction))
+      << '"' << text << "\" " << ours.dReduction << " vs " << c.dReduction;
+  EXPECT_EQ(ours.nTeeth, c.nTeeth) << '"' << text << '"';
+  EXPECT_EQ(ours.count, c.count) << '"' << text << '"';
+}
+
+// Numbers at the edges of a double, exponents without digits and fields cut by the
+// seven-character width read as C's conversion reads them.
+TEST(SolutionRow, ParsesAsCsScanfDoes) {
+  const char* const texts[] = {
+      "1E-636 2 3 4",          "-1e-400 2 3 4",        "1e400 -1e999 3 4",
+      "1e-320 4.9e-324 3 4",   "2.4703282292062327e-324 2.4703282292062328e-324 3 4",
+      "0.000000000000000000000000000000000000000000000001e-300 1 2 3",
+      "1e 2 3 4",              "1e+ 2 3 4",            "1.e5 .5 3 4",
+      "-.5 +.5e-1 +12345678 -1234567",                 ". 1 2 3",
+      "1 2 - 3",               "1 2 +-3 4",            "\t1\n2\v3\f4\r",
+      "1 2 3",                 "   ",                  "1.5e+308 1.8e308 1 1",
+      "   0.010     3.614     14     22     10     23     12     13",
+  };
+  for (const char* text : texts)
+    for (Family family : {Family::Single, Family::Double, Family::Triple})
+      ExpectSameAsScanf(text, family);
+}
+
+// Every short text over the characters a number is made of, for the single pattern.
+TEST(SolutionRow, ParsesShortTextsAsCsScanfDoes) {
+  constexpr char kAlphabet[] = " 1.e-+5,";
+  constexpr int kLetters = sizeof kAlphabet - 1;
+  for (int length = 1; length <= 6; ++length) {
+    int total = 1;
+    for (int i = 0; i < length; ++i) total *= kLetters;
+    for (int code = 0; code < total; ++code) {
+      std::string text;
+      for (int i = 0, c = code; i < length; ++i, c /= kLetters) text += kAlphabet[c % kLetters];
+      ExpectSameAsScanf(text, Family::Single);
+      if (::testing::Test::HasFailure()) return;
+    }
   }
 }
 
