@@ -419,6 +419,16 @@ TEST_F(DesignProcess, BadInputTouchesNothing) {
   }
 }
 
+TEST_F(DesignProcess, HelpGivesEveryLimit) {
+  const Outcome help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* text : {"--stages K", "1..6", "--sort ORDER", "found", "text", "difference",
+                           "--best K", "1..10000000", "--distinct KIND", "meshes", "gears",
+                           "--format FORMAT", "csv", "json", "--gears LIST|@FILE", "--hunting-tooth",
+                           "--coaxial", "0..125000000", "A/B", "ppm", "%", "0..10000000"})
+    EXPECT_NE(help.out.find(text), std::string::npos) << text;
+}
+
 TEST_F(DesignProcess, InterruptWritesTheBestSoFar) {
   const fs::path file = dir_ / "best.json";
   const pid_t pid = Start({"--config", "6", "--min", "1,1,1,1,1,1", "--max", "500,500,500,500,500,500",
