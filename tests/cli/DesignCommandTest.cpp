@@ -21,6 +21,9 @@
 #include "CsvReader.h"
 #include "WorkedExample.h"
 
+// The cases below name only the fields they set; the rest keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -403,6 +406,7 @@ TEST_F(DesignProcess, BadInputTouchesNothing) {
       {"GearListHole", {"--gears", "20,,30"}, gears + " (an empty place in the list)"},
       {"GearFileLine", {"--gears", "@" + badFile.string()}, gears + " (line 3: \"x40\" is not a whole number)"},
       {"GearFileMissing", {"--gears", "@" + missing}, "--gears cannot read " + missing + ": No such file or directory"},
+      {"GearFileIsAFolder", {"--gears", "@" + dir_.string()}, "--gears cannot read " + dir_.string() + ": Is a directory"},
       {"ConfigStillChecked", {"--config", "8", "--best", "3"}, "--config accepts a configuration index from 0 to 6"},
   };
   const fs::path file = dir_ / "kept.txt";
