@@ -268,11 +268,15 @@ TEST(DesignSearch, AgreesWithTheLoopsOnRandomQueries) {
     ASSERT_EQ(CheckDesignQuery(q), std::nullopt) << Describe(q);
     const Expected e = BruteForce(q);
     listedSome += e.trains.empty() ? 0 : 1;
-    for (bool shortcuts : {true, false}) {
+    // Every way the engine can run: the plain loops, the cheapest with small tables,
+    // tables of one to three stages, and the product sweep, wherever they apply.
+    for (int way = -2; way <= 4; ++way) {
       Recording ops;
       detail::EngineTuning tuning;
-      tuning.shortcuts = shortcuts;
-      tuning.maxTableEntries = 64;  // small tables, so their splitting paths run too
+      tuning.shortcuts = way != -2;
+      tuning.maxTableEntries = way == -1 ? 64 : 1 << 20;
+      tuning.tableStages = way >= 1 && way <= 3 ? way : -1;
+      tuning.products = way == 4 ? 1 : 0;
       const DesignResult r = detail::RunEngine(q, ops, nullptr, tuning);
       ExpectSame(q, r, e, ops);
       if (HasFailure()) return;
