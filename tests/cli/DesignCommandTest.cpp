@@ -435,9 +435,10 @@ TEST_F(DesignProcess, HelpGivesEveryLimit) {
 
 TEST_F(DesignProcess, InterruptWritesTheBestSoFar) {
   const fs::path file = dir_ / "best.json";
-  const pid_t pid = Start({"--config", "6", "--min", "1,1,1,1,1,1", "--max", "500,500,500,500,500,500",
-                           "--target", "3.14159265358979", "--best", "10", "--hunting-tooth",
-                           "--format", "json", "--output", file.string()});
+  // Six free stages of 1..500 teeth: far more than this test waits for, however fast.
+  const std::string lo = "1,1,1,1,1,1,1,1,1,1,1,1", hi = "500,500,500,500,500,500,500,500,500,500,500,500";
+  const pid_t pid = Start({"--stages", "6", "--min", lo, "--max", hi, "--target", "3.14159265358979",
+                           "--best", "10", "--format", "json", "--output", file.string()});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   ASSERT_EQ(kill(pid, SIGINT), 0);
   std::thread guard([pid] {  // against a search that ignores the signal
