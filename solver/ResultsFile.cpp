@@ -177,6 +177,8 @@ void ResultsFileWriter::WriteRow(std::string_view row) {
   Write("\n");
 }
 
+void ResultsFileWriter::WriteText(std::string_view text) { Write(text); }
+
 void ResultsFileWriter::WriteCountLine(int nSolutionsFound) { Write(CountLine(nSolutionsFound)); }
 
 void ResultsFileWriter::WriteNoSolutionLine() { Write(kNoSolutionLine); }

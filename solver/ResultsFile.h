@@ -78,6 +78,7 @@ class ResultsFileWriter {
   FileStatus Open(const std::string& path);  // created when missing, replaced when present
   void WriteHeader(const ResultsHeader& header);
   void WriteRow(std::string_view row);
+  void WriteText(std::string_view text);  // as it stands, line breaks included
   void WriteCountLine(int nSolutionsFound);
   void WriteNoSolutionLine();
   void WriteMaximumLine();

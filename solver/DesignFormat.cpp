@@ -1,0 +1,261 @@
+#include "DesignFormat.h"
+
+#include <charconv>
+#include <nlohmann/json.hpp>
+
+#include "ResultsFile.h"
+#include "TextFormat.h"
+
+namespace quenmar::design {
+
+namespace {
+
+// 17 significant digits round-trip every double; to_chars never follows the locale.
+void AppendDouble(std::string& out, double value) {
+  char buffer[32];
+  const char* end =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17).ptr;
+  out.append(buffer, static_cast<std::size_t>(end - buffer));
+}
+
+void AppendWhole(std::string& out, long long value) { text::AppendInteger(out, value, 0); }
+
+SortOrder EffectiveSort(const DesignQuery& query) {
+  return query.best > 0 ? SortOrder::Difference : query.sort;
+}
+
+const char* SortName(SortOrder sort) {
+  switch (sort) {
+    case SortOrder::Found: return "found";
+    case SortOrder::Text: return "text";
+    case SortOrder::Difference: return "difference";
+  }
+  return "found";
+}
+
+const char* DistinctName(Distinct distinct) {
+  switch (distinct) {
+    case Distinct::None: return "none";
+    case Distinct::Meshes: return "meshes";
+    case Distinct::Gears: return "gears";
+  }
+  return "none";
+}
+
+const char* UnitName(Tolerance::Unit unit) {
+  switch (unit) {
+    case Tolerance::Unit::Absolute: return "absolute";
+    case Tolerance::Unit::Ppm: return "ppm";
+    case Tolerance::Unit::Percent: return "percent";
+  }
+  return "absolute";
+}
+
+const char* OutcomeName(DesignOutcome outcome) {
+  switch (outcome) {
+    case DesignOutcome::Solutions: return "solutions";
+    case DesignOutcome::NoConvergence: return "no convergence";
+    case DesignOutcome::MaximumExceeded: return "maximum exceeded";
+  }
+  return "solutions";
+}
+
+std::string MethodName(const DesignQuery& query) {
+  if (query.stages > 0)
+    return "Free Train of " + std::to_string(query.stages) +
+           (query.stages == 1 ? " Stage" : " Stages");
+  return std::string(Configuration(query.configuration).methodName);
+}
+
+// The most trains the run may list: the cap, K of a best-K run, or both.
+std::optional<std::int64_t> ListLimit(const DesignQuery& query) {
+  if (query.best > 0 && query.maxSolutions) return std::min(query.best, *query.maxSolutions);
+  if (query.best > 0) return query.best;
+  return query.maxSolutions;
+}
+
+bool ReachedMaximum(const DesignQuery& query, const DesignResult& result) {
+  return result.outcome == DesignOutcome::MaximumExceeded ||
+         (query.maxSolutions &&
+          static_cast<std::int64_t>(result.trains.size()) >= *query.maxSolutions);
+}
+
+// Gathers text and hands it on in pieces of about 64 KiB.
+class Chunks {
+ public:
+  explicit Chunks(const DesignSink& sink) : sink_(sink) {}
+  ~Chunks() { Flush(); }
+  std::string& text() { return text_; }
+  void Next() {
+    if (text_.size() >= kPiece) Flush();
+  }
+  void Flush() {
+    if (!text_.empty()) sink_(text_);
+    text_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kPiece = 64 * 1024;
+  const DesignSink& sink_;
+  std::string text_;
+};
+
+std::string Collect(const std::function<void(const DesignSink&)>& write) {
+  std::string all;
+  write([&all](std::string_view piece) { all += piece; });
+  return all;
+}
+
+}  // namespace
+
+std::string DesignSortLine(SortOrder sort) {
+  switch (sort) {
+    case SortOrder::Found: return "Solutions Are Not Sorted";
+    case SortOrder::Text: return "Solutions Are Sorted By Row Text";
+    case SortOrder::Difference: return "Solutions Are Sorted By Difference";
+  }
+  return "Solutions Are Not Sorted";
+}
+
+void WriteDesignCsv(const DesignQuery& query, const DesignResult& result, const DesignSink& sink) {
+  Chunks chunks(sink);
+  std::string& csv = chunks.text();
+  csv = "difference,relative_ppm,reduction,numerator,denominator,variants";
+  for (int g = 1; g <= GearCount(query); ++g) csv += ",N" + std::to_string(g);
+  csv += "\r\n";
+  for (const DesignTrain& train : result.trains) {
+    AppendDouble(csv, train.dDifference);
+    csv += ',';
+    AppendDouble(csv, train.relativePpm);
+    csv += ',';
+    AppendDouble(csv, train.dReduction);
+    csv += ',' + std::to_string(train.reduction.num) + ',' + std::to_string(train.reduction.den) +
+           ',';
+    AppendWhole(csv, train.variants);
+    for (int teeth : train.teeth) {
+      csv += ',';
+      AppendWhole(csv, teeth);
+    }
+    csv += "\r\n";
+    chunks.Next();
+  }
+}
+
+std::string DesignCsv(const DesignQuery& query, const DesignResult& result) {
+  return Collect([&](const DesignSink& sink) { WriteDesignCsv(query, result, sink); });
+}
+
+// The inputs, then the solutions one compact object a line, then the count and outcome.
+// The document is written in pieces rather than built whole: a JSON tree of ten million
+// trains would take many times the memory of the trains themselves.
+void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const DesignSink& sink) {
+  using json = nlohmann::ordered_json;
+  json doc;
+  if (query.stages > 0) {
+    doc["stages"] = query.stages;
+  } else {
+    doc["configuration"] = {{"index", query.configuration},
+                            {"name", std::string(Configuration(query.configuration).methodName)}};
+  }
+  doc["method"] = MethodName(query);
+  doc["min_teeth"] = query.minTeeth;
+  doc["max_teeth"] = query.maxTeeth;
+  doc["target"] = {{"text", query.targetText},
+                   {"numerator", query.target.num},
+                   {"denominator", query.target.den},
+                   {"value", ToDouble(query.target)}};
+  if (query.tolerance) {
+    doc["range"] = {{"text", query.tolerance->text},
+                    {"unit", UnitName(query.tolerance->unit)},
+                    {"numerator", query.tolerance->amount.num},
+                    {"denominator", query.tolerance->amount.den}};
+  } else {
+    doc["range"] = nullptr;
+  }
+  doc["options"] = {
+      {"best", query.best},
+      {"max_solutions", query.maxSolutions ? json(*query.maxSolutions) : json(nullptr)},
+      {"sort", SortName(EffectiveSort(query))},
+      {"distinct", DistinctName(query.distinct)},
+      {"gears", query.ownedGears.empty() ? json(nullptr) : json(query.ownedGears)},
+      {"hunting_tooth", query.huntingTooth},
+      {"coaxial", query.coaxial}};
+
+  Chunks chunks(sink);
+  std::string& text = chunks.text();
+  text = doc.dump(2);
+  text.erase(text.rfind('}'));  // the closing brace comes after the solutions
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  text += ",\n  \"solutions\": [";
+  bool first = true;
+  for (const DesignTrain& train : result.trains) {
+    const json solution = {{"difference", train.dDifference},
+                           {"relative_ppm", train.relativePpm},
+                           {"reduction", train.dReduction},
+                           {"numerator", train.reduction.num},
+                           {"denominator", train.reduction.den},
+                           {"variants", train.variants},
+                           {"teeth", train.teeth}};
+    text += first ? "\n    " : ",\n    ";
+    text += solution.dump();
+    first = false;
+    chunks.Next();
+  }
+  text += first ? "],\n" : "\n  ],\n";
+  const json closing = {{"count", result.trains.size()},
+                        {"outcome", OutcomeName(result.outcome)},
+                        {"stopped", result.stopped}};
+  std::string tail = closing.dump(2);  // "{\n  \"count\": ...\n}"
+  text += tail.substr(2);
+  text += '\n';
+}
+
+std::string DesignJson(const DesignQuery& query, const DesignResult& result) {
+  return Collect([&](const DesignSink& sink) { WriteDesignJson(query, result, sink); });
+}
+
+void WriteDesignText(const DesignQuery& query, const DesignResult& result, const DesignDate& date,
+                     const DesignSink& sink) {
+  Chunks chunks(sink);
+  std::string& out = chunks.text();
+  out = "Quenmar V1.01\nDate: ";
+  text::AppendInteger(out, date.month, 0);
+  out += '/';
+  text::AppendInteger(out, date.day, 0);
+  out += '/';
+  text::AppendInteger(out, date.year, 0);
+  out += '\n' + DesignSortLine(EffectiveSort(query)) + "\nMethod = " + MethodName(query);
+  out += "\nTarget Reduction = ";
+  text::AppendFixed(out, ToDouble(query.target), 10, 3);
+  out += "\nConvergence Range = +/- ";
+  if (!query.tolerance) {
+    out += "       any";
+  } else if (query.tolerance->unit == Tolerance::Unit::Absolute) {
+    text::AppendFixed(out, ToDouble(query.tolerance->amount), 10, 5);
+  } else {
+    const std::string& written = query.tolerance->text;
+    if (written.size() < 10) out.append(10 - written.size(), ' ');
+    out += written;
+  }
+  out += "\nMaximum Number of Solutions = ";
+  if (const auto limit = ListLimit(query))
+    text::AppendInteger(out, *limit, 5);
+  else
+    out += " none";
+  out += '\n' + DesignColumnHeader(GearCount(query)) + '\n';
+  for (const DesignTrain& train : result.trains) {
+    out += FormatDesignRow(train) + '\n';
+    chunks.Next();
+  }
+  out += CountLine(static_cast<int>(result.trains.size()));
+  if (result.trains.empty()) out += kNoSolutionLine;
+  if (ReachedMaximum(query, result)) out += kMaximumLine;
+  if (result.stopped) out += kStoppedLine;
+}
+
+std::string DesignText(const DesignQuery& query, const DesignResult& result,
+                       const DesignDate& date) {
+  return Collect([&](const DesignSink& sink) { WriteDesignText(query, result, date, sink); });
+}
+
+}  // namespace quenmar::design
