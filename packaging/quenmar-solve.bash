@@ -2,8 +2,9 @@
 
 # A new option of quenmar-solve goes into one of these two lists; one whose values can be
 # listed also gets a branch in the case below.
-_quenmar_solve_valued='--config --min --max --target --range --max-solutions --date --output'
-_quenmar_solve_switches='--list --help --version'
+_quenmar_solve_valued='--config --min --max --target --range --max-solutions --date --output
+    --stages --sort --best --distinct --format --gears'
+_quenmar_solve_switches='--list --hunting-tooth --coaxial --help --version'
 
 # The configurations, index first, as --config takes them.
 _quenmar_solve_configurations=(
@@ -44,7 +45,32 @@ _quenmar_solve()
             _filedir
             return
             ;;
-        --min | --max | --target | --range | --max-solutions)
+        --sort)
+            COMPREPLY=($(compgen -W 'found text difference' -- "$cur"))
+            return
+            ;;
+        --distinct)
+            COMPREPLY=($(compgen -W 'meshes gears' -- "$cur"))
+            return
+            ;;
+        --format)
+            COMPREPLY=($(compgen -W 'text csv json' -- "$cur"))
+            return
+            ;;
+        --stages)
+            COMPREPLY=($(compgen -W '1 2 3 4 5 6' -- "$cur"))
+            return
+            ;;
+        --gears)
+            # A list is typed; a file is named after '@'.
+            if [[ $cur == @* ]]; then
+                local file
+                COMPREPLY=()
+                while IFS= read -r file; do COMPREPLY+=("@$file"); done < <(compgen -f -- "${cur#@}")
+            fi
+            return
+            ;;
+        --min | --max | --target | --range | --max-solutions | --best)
             return
             ;;
     esac
