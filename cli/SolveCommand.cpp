@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "DesignCommand.h"
+#include "ProgressBar.h"
 #include "ResultsFile.h"
 #include "SearchSolutions.h"
 #include "SolutionRow.h"
@@ -71,10 +73,7 @@ class BatchOperations : public SearchOperations {
   }
   void Progress(int position) override {
     if (!env_.progressBar) return;
-    constexpr int kWidth = 40;
-    const int filled = position * kWidth / 100;
-    err_ << "\rSOLUTION PROGRESS=> [" << std::string(filled, '#')
-         << std::string(kWidth - filled, '.') << "] " << position << "%" << std::flush;
+    DrawProgressBar(err_, position);
     drawn_ = true;
   }
   void Output(const TrainSolution& solution) override {
@@ -137,6 +136,24 @@ std::optional<std::string> Validate(const std::vector<std::pair<std::string, std
   return {};
 }
 
+// Whether the target, range and maximum lie within the form's limits, where the form's
+// search answers exactly as the window does; beyond them the design search runs.
+bool WithinFormLimits(const std::vector<std::pair<std::string, std::string>>& given) {
+  for (const auto& [option, text] : given) {
+    if (option == "--target") {
+      const auto v = ParseReal(text);
+      if (!v || *v < 0 || *v > 1000) return false;
+    } else if (option == "--range") {
+      const auto v = ParseReal(text);
+      if (!v || *v < 0 || *v > 500) return false;
+    } else if (option == "--max-solutions") {
+      const auto v = ParseInteger(text);
+      if (!v || *v < 0 || *v > 500) return false;
+    }
+  }
+  return true;
+}
+
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 }  // namespace
@@ -149,19 +166,45 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
   std::vector<std::pair<std::string, std::string>> given;
   const char* const valued[][2] = {
       {"--config", "Configuration 0..6 (default 5, Triple With Equal Compounds; 6 = Triple Reduction)"},
-      {"--min", "Minimum teeth of N1..N6, six numbers 1..500 (default 10 each)"},
-      {"--max", "Maximum teeth of N1..N6, six numbers 1..500 (default 25 each)"},
-      {"--target", "Target reduction 0..1000 (default 3.624)"},
-      {"--range", "Convergence range 0..500 (default 0.01)"},
-      {"--max-solutions", "Maximum number of solutions 0..500 (default 100)"},
+      {"--min", "Minimum teeth of N1..N6, six numbers 1..500 (default 10 each); with --stages K, "
+                "2K numbers N1..N2K; with --gears, the smallest gear owned"},
+      {"--max", "Maximum teeth of N1..N6, six numbers 1..500 (default 25 each); with --stages K, "
+                "2K numbers N1..N2K; with --gears, the largest gear owned"},
+      {"--target", "Target reduction 0..125000000: a decimal, taken exactly as written, or a "
+                   "fraction A/B of positive whole numbers such as 127/90 (default 3.624)"},
+      {"--range", "Convergence range: absolute 0..125000000, or relative to the target with the "
+                  "suffix ppm (up to 1000000) or % (up to 100), such as 5ppm or 0.01% (default 0.01)"},
+      {"--max-solutions", "Maximum number of solutions 0..10000000 (default 100; with --best, "
+                          "no cap beyond K)"},
       {"--date", "Date of the results header, YYYY-MM-DD (default today)"},
+      {"--stages", "A free train of K stages, 1..6: reduction (N2*N4*...*N2K)/(N1*N3*...*N2K-1), "
+                   "no ties and no exclusion; --min and --max then take 2K numbers (not with --config)"},
+      {"--sort", "Order of the trains: found (loop order, the default), text (as the window's list, "
+                 "the default with --list) or difference (exact |R - T|, ties in loop order)"},
+      {"--best", "The K trains closest to the target, 1..10000000, sorted by difference; --range "
+                 "then only bounds the difference"},
+      {"--distinct", "List a train once: meshes (the same meshing pairs in another stage order) or "
+                     "gears (the same driving and driven gears); CSV and JSON count the variants"},
+      {"--format", "Output: text (the results file, the default), csv (RFC 4180) or json"},
+      {"--gears", "The gears owned, teeth counts 1..500: a comma-separated LIST, or @FILE with counts "
+                  "separated by commas, blanks or line breaks and # comments; a count listed twice "
+                  "is two gears"},
   };
+  // Options beyond the form's: given any of them, the exact design search runs.
+  constexpr std::size_t kFirstDesignOption = 7;
   std::vector<std::string> texts(std::size(valued));
   for (std::size_t i = 0; i < std::size(valued); ++i)
-    app.add_option(valued[i][0], texts[i], valued[i][1])->type_name(i == 1 || i == 2 ? "A,B,C,D,E,F" : "VALUE");
+    app.add_option(valued[i][0], texts[i], valued[i][1])
+        ->type_name(i == 1 || i == 2 ? "A,B,C,D,E,F" : i == 12 ? "LIST|@FILE" : "VALUE");
   Arguments a;
   a.date = env.today;
-  app.add_flag("--list", a.list, "Print only the solution rows, sorted as the solution list holds them");
+  bool huntingTooth = false, coaxial = false;
+  app.add_flag("--list", a.list,
+               "Print only the solution rows, sorted as the solution list holds them (or as --sort says)");
+  app.add_flag("--hunting-tooth", huntingTooth,
+               "Only trains whose every mesh has teeth counts with no common factor");
+  app.add_flag("--coaxial", coaxial,
+               "Only trains whose every stage has the same tooth sum (output in line with the input)");
   app.add_option("--output", a.output, "Write to FILE (replaced) instead of standard output")
       ->type_name("FILE");
   app.set_version_flag("--version", std::string(kProgram) + " 1.01");
@@ -177,8 +220,41 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
     err << kProgram << ": " << FirstLine(e.what()) << " (see --help)\n";
     return 2;
   }
+  bool design = huntingTooth || coaxial;
   for (std::size_t i = 0; i < std::size(valued); ++i)
-    if (app.get_option(valued[i][0])->count() > 0) given.emplace_back(valued[i][0], texts[i]);
+    if (app.get_option(valued[i][0])->count() > 0) {
+      given.emplace_back(valued[i][0], texts[i]);
+      design = design || i >= kFirstDesignOption;
+    }
+  design = design || !WithinFormLimits(given);
+  if (design) {
+    // --config and --date mean the same in both searches; the design search reads the rest.
+    std::vector<std::pair<std::string, std::string>> shared;
+    DesignOptions options;
+    for (const auto& [option, text] : given) {
+      if (option == "--config" || option == "--date") shared.emplace_back(option, text);
+      const std::pair<const char*, std::optional<std::string>*> fields[] = {
+          {"--min", &options.min},          {"--max", &options.max},
+          {"--target", &options.target},    {"--range", &options.range},
+          {"--max-solutions", &options.maxSolutions}, {"--stages", &options.stages},
+          {"--sort", &options.sort},        {"--best", &options.best},
+          {"--distinct", &options.distinct}, {"--format", &options.format},
+          {"--gears", &options.gears}};
+      for (const auto& [name, field] : fields)
+        if (option == name) *field = text;
+    }
+    if (const auto problem = Validate(shared, a)) {
+      err << kProgram << ": " << *problem << '\n';
+      return 2;
+    }
+    if (app.get_option("--config")->count() > 0) options.configuration = a.configuration;
+    options.date = a.date;
+    options.huntingTooth = huntingTooth;
+    options.coaxial = coaxial;
+    options.list = a.list;
+    options.output = a.output;
+    return RunDesignSolve(options, out, err, env);
+  }
   if (const auto problem = Validate(given, a)) {
     err << kProgram << ": " << *problem << '\n';
     return 2;

@@ -7,8 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake g++ ninja-build
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev
-  nlohmann-json3-dev
-  libcli11-dev libgtest-dev
+  libcli11-dev libgtest-dev nlohmann-json3-dev
   fonts-liberation libx11-dev
 )
 

@@ -20,4 +20,17 @@ std::string DesignCsv(const DesignQuery& query, const DesignResult& result);
 // "maximum exceeded") and "stopped".
 std::string DesignJson(const DesignQuery& query, const DesignResult& result);
 
+// The results file's text for a design search: the form's layout (product, date, sort,
+// method, target, range and maximum lines, the column header, one row per train from
+// FormatDesignRow, the count and outcome lines). The sort line reads "Solutions Are Not
+// Sorted" in loop order and says the order otherwise; a free train's method is "Free
+// Train of K Stages"; a relative range is shown as written.
+struct DesignDate {
+  int day, month, year;
+};
+std::string DesignText(const DesignQuery& query, const DesignResult& result,
+                       const DesignDate& date);
+// The sort line of that header (without its line break).
+std::string DesignSortLine(SortOrder sort);
+
 }  // namespace quenmar::design

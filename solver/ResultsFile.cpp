@@ -94,6 +94,8 @@ void ResultsFileWriter::WriteNoSolutionLine() { Write(kNoSolutionLine); }
 
 void ResultsFileWriter::WriteMaximumLine() { Write(kMaximumLine); }
 
+void ResultsFileWriter::WriteText(std::string_view text) { Write(text); }
+
 FileStatus ResultsFileWriter::Close() {
   if (file_) {
     errno = 0;

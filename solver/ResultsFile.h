@@ -70,6 +70,7 @@ class ResultsFileWriter {
   void WriteCountLine(int nSolutionsFound);
   void WriteNoSolutionLine();
   void WriteMaximumLine();
+  void WriteText(std::string_view text);  // as it stands, line breaks included
   FileStatus Close();
   bool isOpen() const { return file_ != nullptr; }
 

@@ -1,0 +1,250 @@
+#include "DesignCommand.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+#include "DesignFormat.h"
+#include "DesignInput.h"
+#include "DesignSearch.h"
+#include "ProgressBar.h"
+#include "ResultsFile.h"
+#include "SearchSolutions.h"
+
+namespace quenmar::cli {
+
+namespace {
+
+using namespace quenmar::design;
+
+constexpr const char* kProgram = "quenmar-solve";
+constexpr std::int64_t kLargestCount = 10'000'000;
+constexpr int kDefaultMin = 10, kDefaultMax = 25;  // the form's start-up limits
+
+enum class Format { Text, Csv, Json };
+
+struct Plan {
+  DesignQuery query;
+  Format format = Format::Text;
+};
+
+std::optional<std::int64_t> ParseCount(std::string_view text, std::int64_t low, std::int64_t high) {
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
+      value > high)
+    return {};
+  return value;
+}
+
+// n whole numbers 1..500 separated by commas.
+std::optional<std::vector<int>> ParseTeeth(const std::string& text, int n) {
+  std::vector<int> teeth;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', start);
+    const auto value = ParseCount(std::string_view(text).substr(start, comma - start), 1, kMaxTeeth);
+    if (!value) return {};
+    teeth.push_back(static_cast<int>(*value));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (static_cast<int>(teeth.size()) != n) return {};
+  return teeth;
+}
+
+std::string TeethAccepted(const std::string& option, int stages) {
+  if (stages == 0)
+    return option + " accepts six whole numbers from 1 to 500 (N1..N6), separated by commas";
+  const std::string n = std::to_string(2 * stages);
+  return option + " accepts " + n + " whole numbers from 1 to 500 (N1..N" + n + ", as --stages " +
+         std::to_string(stages) + " asks), separated by commas";
+}
+
+// The owned gears: a list on the command line, or @FILE.
+Parsed<std::vector<int>> ReadGears(const std::string& text) {
+  if (text.empty() || text.front() != '@') return ParseGearList(text);
+  const std::string path = text.substr(1);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "cannot read " + path + ": " + std::strerror(errno);
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) return "cannot read " + path + ": " + std::strerror(errno);
+  return ParseGearFile(content.str());
+}
+
+// Every option into one query; the first problem found is the message.
+std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
+  DesignQuery& q = plan.query;
+  if (o.stages) {
+    const auto k = ParseCount(*o.stages, 1, kMaxStages);
+    if (!k) return "--stages accepts a whole number of stages from 1 to 6";
+    if (o.configuration)
+      return "--stages cannot be combined with --config (a free train of stages has no configuration)";
+    q.stages = static_cast<int>(*k);
+  } else {
+    q.configuration = o.configuration.value_or(kStartupConfiguration);
+  }
+  const int gears = q.stages > 0 ? 2 * q.stages : kGearCount;
+
+  std::vector<int> owned;
+  if (o.gears) {
+    auto parsed = ReadGears(*o.gears);
+    if (const auto* message = std::get_if<std::string>(&parsed)) return "--gears " + *message;
+    owned = std::get<std::vector<int>>(parsed);
+  }
+  // With owned gears and no limits, every gear may be any of the set.
+  const int lowest = owned.empty() ? kDefaultMin : *std::min_element(owned.begin(), owned.end());
+  const int highest = owned.empty() ? kDefaultMax : *std::max_element(owned.begin(), owned.end());
+  q.minTeeth.assign(gears, lowest);
+  q.maxTeeth.assign(gears, highest);
+  if (o.min) {
+    const auto teeth = ParseTeeth(*o.min, gears);
+    if (!teeth) return TeethAccepted("--min", q.stages);
+    q.minTeeth = *teeth;
+  }
+  if (o.max) {
+    const auto teeth = ParseTeeth(*o.max, gears);
+    if (!teeth) return TeethAccepted("--max", q.stages);
+    q.maxTeeth = *teeth;
+  }
+  if (q.stages == 0) {
+    // As the form's configuration switch leaves them: unused gears at minimum 10.
+    Teeth minimum{};
+    std::copy(q.minTeeth.begin(), q.minTeeth.end(), minimum.begin());
+    ApplyDummyTeeth(q.configuration, minimum);
+    q.minTeeth.assign(minimum.begin(), minimum.end());
+  }
+  q.ownedGears = std::move(owned);
+
+  q.targetText = o.target.value_or("3.624");
+  auto target = ParseTarget(q.targetText);
+  if (const auto* message = std::get_if<std::string>(&target)) return "--target " + *message;
+  q.target = std::get<Fraction>(target);
+
+  if (o.range) {
+    auto range = ParseTolerance(*o.range);
+    if (const auto* message = std::get_if<std::string>(&range)) return "--range " + *message;
+    q.tolerance = std::get<Tolerance>(range);
+  }
+  if (o.maxSolutions) {
+    q.maxSolutions = ParseCount(*o.maxSolutions, 0, kLargestCount);
+    if (!q.maxSolutions) return "--max-solutions accepts a whole number from 0 to 10000000";
+  }
+  if (o.best) {
+    const auto k = ParseCount(*o.best, 1, kLargestCount);
+    if (!k) return "--best accepts a whole number from 1 to 10000000";
+    q.best = *k;
+  }
+
+  q.sort = o.list ? SortOrder::Text : SortOrder::Found;
+  if (o.sort) {
+    if (*o.sort == "found") q.sort = SortOrder::Found;
+    else if (*o.sort == "text") q.sort = SortOrder::Text;
+    else if (*o.sort == "difference") q.sort = SortOrder::Difference;
+    else return "--sort accepts found, text or difference";
+    if (q.best > 0 && q.sort != SortOrder::Difference)
+      return "--sort " + *o.sort + " contradicts --best, which lists the trains by difference";
+  }
+  if (q.best > 0) q.sort = SortOrder::Difference;
+
+  if (o.distinct) {
+    if (*o.distinct == "meshes") q.distinct = Distinct::Meshes;
+    else if (*o.distinct == "gears") q.distinct = Distinct::Gears;
+    else return "--distinct accepts meshes or gears";
+  }
+  if (o.format) {
+    if (*o.format == "text") plan.format = Format::Text;
+    else if (*o.format == "csv") plan.format = Format::Csv;
+    else if (*o.format == "json") plan.format = Format::Json;
+    else return "--format accepts text, csv or json";
+    if (o.list && plan.format != Format::Text)
+      return "--list prints text rows; it cannot be combined with --format " + *o.format;
+  }
+  q.huntingTooth = o.huntingTooth;
+  q.coaxial = o.coaxial;
+
+  // The form's defaults where a run lists every train within a range.
+  if (q.best == 0) {
+    if (!q.tolerance) q.tolerance = std::get<Tolerance>(ParseTolerance("0.01"));
+    if (!q.maxSolutions) q.maxSolutions = 100;
+  }
+  return CheckDesignQuery(q);
+}
+
+// Progress on a terminal; rows are taken from the result at the end.
+class TerminalOperations : public DesignOperations {
+ public:
+  TerminalOperations(bool drawBar, std::ostream& err) : drawBar_(drawBar), err_(err) {}
+  void Progress(int percent) override {
+    if (!drawBar_) return;
+    DrawProgressBar(err_, percent);
+    drawn_ = true;
+  }
+  void FinishBar() {
+    if (drawn_) err_ << '\n' << std::flush;
+  }
+
+ private:
+  bool drawBar_;
+  std::ostream& err_;
+  bool drawn_ = false;
+};
+
+std::string OutputText(const Plan& plan, const DesignResult& result, bool list,
+                       const CalendarDate& date) {
+  switch (plan.format) {
+    case Format::Csv: return DesignCsv(plan.query, result);
+    case Format::Json: return DesignJson(plan.query, result);
+    case Format::Text: break;
+  }
+  if (!list) return DesignText(plan.query, result, {date.day, date.month, date.year});
+  std::string rows;
+  for (const DesignTrain& train : result.trains) rows += FormatDesignRow(train) + '\n';
+  return rows;
+}
+
+}  // namespace
+
+int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream& err,
+                   const SolveEnvironment& env) {
+  Plan plan;
+  if (const auto problem = BuildPlan(options, plan)) {
+    err << kProgram << ": " << *problem << '\n';
+    return 2;
+  }
+
+  // The file is opened before the search, so that a path that cannot be written is
+  // reported at once rather than after a long run.
+  ResultsFileWriter file;
+  if (!options.output.empty()) {
+    if (const FileStatus opened = file.Open(options.output); !opened.ok()) {
+      err << kProgram << ": cannot write " << opened.message() << '\n';
+      return 1;
+    }
+  }
+
+  TerminalOperations ops(env.progressBar, err);
+  const DesignResult result = RunDesignSearch(plan.query, ops, env.stopRequested);
+  ops.FinishBar();
+
+  const std::string text = OutputText(plan, result, options.list, options.date);
+  if (file.isOpen()) {
+    file.WriteText(text);
+    if (const FileStatus closed = file.Close(); !closed.ok()) {
+      err << kProgram << ": cannot write " << closed.message() << '\n';
+      return 1;
+    }
+  } else {
+    out << text;
+  }
+  out.flush();
+  return result.stopped ? 130 : 0;
+}
+
+}  // namespace quenmar::cli

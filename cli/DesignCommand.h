@@ -1,0 +1,30 @@
+#pragma once
+// quenmar-solve's design searches: the runs that go beyond the form (exact ranking, the
+// best K, distinct trains, owned gears, hunting teeth, coaxial and free trains, CSV and
+// JSON). RunSolve hands a run here when one of their options is given, or a value lies
+// beyond the form's limits.
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "SolveCommand.h"
+
+namespace quenmar::cli {
+
+// The options as typed; the ones not given are empty. --config and --date are already
+// checked by RunSolve.
+struct DesignOptions {
+  std::optional<int> configuration;
+  CalendarDate date{};
+  std::optional<std::string> min, max, target, range, maxSolutions;
+  std::optional<std::string> stages, sort, best, distinct, format, gears;
+  bool huntingTooth = false, coaxial = false, list = false;
+  std::string output;  // empty: standard output
+};
+
+// Same exit statuses as RunSolve.
+int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream& err,
+                   const SolveEnvironment& environment);
+
+}  // namespace quenmar::cli

@@ -1,0 +1,264 @@
+#include "DesignCollector.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <numeric>
+#include <string>
+
+#include "SolutionRow.h"
+
+namespace quenmar::design::detail {
+
+namespace {
+
+int BitLength(u128 v) {
+  const auto high = static_cast<std::uint64_t>(v >> 64);
+  if (high != 0) return 128 - std::countl_zero(high);
+  return 64 - std::countl_zero(static_cast<std::uint64_t>(v));
+}
+
+}  // namespace
+
+double QuotientToDouble(u128 x, u128 y) {
+  if (x == 0) return 0.0;
+  // Long division to 64 significant bits, the rest folded into a sticky lowest bit, so
+  // the one conversion to double rounds exactly as the exact quotient would.
+  u128 q = x / y, r = x % y;
+  int exponent = 0;
+  bool sticky = false;
+  if (q >> 64 != 0) {
+    const int shift = BitLength(q) - 64;
+    sticky = (q & ((u128{1} << shift) - 1)) != 0 || r != 0;
+    q >>= shift;
+    exponent = shift;
+  } else {
+    // r < y <= 2^127 here for every quotient the search forms, so r << 1 cannot overflow.
+    while (q >> 63 == 0) {
+      r <<= 1;
+      q <<= 1;
+      --exponent;
+      if (r >= y) {
+        r -= y;
+        q |= 1;
+      }
+    }
+    sticky = r != 0;
+  }
+  const std::uint64_t mantissa = static_cast<std::uint64_t>(q) | (sticky ? 1u : 0u);
+  return std::ldexp(static_cast<double>(mantissa), exponent);
+}
+
+Collector::Collector(const DesignQuery& query, const Plan& plan, DesignOperations& operations)
+    : query_(query), plan_(plan), operations_(operations), target_(Reduced(query.target.num, query.target.den)) {
+  if (query.tolerance) {
+    const Tolerance& t = *query.tolerance;
+    bounded_ = true;
+    if (t.unit == Tolerance::Unit::Absolute) {
+      boundNum_ = t.amount.num;
+      boundDen_ = t.amount.den;
+      toleranceRadius_ = QuotientToDouble(boundNum_, boundDen_);
+    } else {
+      // |R - T| <= a * T / s  <=>  diff / den <= a.num * T.num / (a.den * s), with the
+      // difference's own T.den cancelled: every part stays within 128 bits.
+      perTargetDen_ = false;
+      const std::uint64_t scale = t.unit == Tolerance::Unit::Ppm ? 1'000'000 : 100;
+      boundNum_ = u128{t.amount.num} * target_.num;
+      boundDen_ = u128{t.amount.den} * scale;
+      toleranceRadius_ = QuotientToDouble(boundNum_, boundDen_) / static_cast<double>(target_.den);
+    }
+  }
+  radius_ = toleranceRadius_;
+  if (query.maxSolutions) cap_ = *query.maxSolutions;
+  if (query.best > 0) {
+    capacity_ = static_cast<std::size_t>(query.best);
+    if (cap_ >= 0 && cap_ < query.best) capacity_ = static_cast<std::size_t>(cap_) + 1;
+    entries_.reserve(std::min<std::size_t>(capacity_, 1 << 16));
+  }
+}
+
+bool Collector::Within(u128 diff, std::uint64_t den) const {
+  if (!bounded_) return true;
+  const u128 over = perTargetDen_ ? u128{den} * target_.den : u128{den};
+  return CompareQuotients(diff, over, boundNum_, boundDen_) <= 0;
+}
+
+Collector::Key Collector::ClassOf(const int* teeth) const {
+  Key key;
+  const int stages = plan_.stages;
+  if (query_.distinct == Distinct::Meshes) {
+    std::array<std::uint64_t, kMaxStages> meshes{};
+    for (int s = 0; s < stages; ++s)
+      meshes[s] = static_cast<std::uint64_t>(teeth[2 * s]) << 9 | static_cast<std::uint64_t>(teeth[2 * s + 1]);
+    std::sort(meshes.begin(), meshes.begin() + stages);
+    for (int s = 0; s < stages; ++s) (s < 3 ? key.a : key.b) |= meshes[s] << (18 * (s % 3));
+  } else {
+    std::array<std::uint64_t, kMaxStages> drivers{}, driven{};
+    for (int s = 0; s < stages; ++s) {
+      drivers[s] = static_cast<std::uint64_t>(teeth[2 * s]);
+      driven[s] = static_cast<std::uint64_t>(teeth[2 * s + 1]);
+    }
+    std::sort(drivers.begin(), drivers.begin() + stages);
+    std::sort(driven.begin(), driven.begin() + stages);
+    for (int s = 0; s < stages; ++s) {
+      key.a |= drivers[s] << (9 * s);
+      key.b |= driven[s] << (9 * s);
+    }
+  }
+  return key;
+}
+
+Collector::Entry Collector::MakeEntry(const int* teeth, std::uint64_t num, std::uint64_t den,
+                                      u128 diff) const {
+  Entry e;
+  for (int g = 0; g < plan_.gears; ++g) e.teeth[g] = static_cast<std::int16_t>(teeth[g]);
+  e.num = num;
+  e.den = den;
+  e.diff = diff;
+  if (query_.distinct != Distinct::None) e.key = ClassOf(teeth);
+  return e;
+}
+
+bool Collector::Before(const Entry& a, const Entry& b) const {
+  const int c = CompareQuotients(a.diff, a.den, b.diff, b.den);
+  if (c != 0) return c < 0;
+  return a.teeth < b.teeth;
+}
+
+bool Collector::Add(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff) {
+  if (!Within(diff, den)) return true;
+  return query_.best > 0 ? AddBest(teeth, num, den, diff) : AddListed(teeth, num, den, diff);
+}
+
+bool Collector::AddListed(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff) {
+  Entry e = MakeEntry(teeth, num, den, diff);
+  if (query_.distinct != Distinct::None) {
+    const auto found = classes_.find(e.key);
+    if (found != classes_.end()) {
+      ++entries_[found->second].variants;
+      return true;
+    }
+  }
+  if (cap_ >= 0 && static_cast<std::int64_t>(entries_.size()) >= cap_) {
+    // Past the cap: a distinct run goes on so the listed trains' variants are complete.
+    capCut_ = true;
+    return query_.distinct != Distinct::None;
+  }
+  if (query_.distinct != Distinct::None) classes_.emplace(e.key, entries_.size());
+  entries_.push_back(e);
+  if (entries_.size() - flushed_ >= 1024) Flush();
+  return true;
+}
+
+bool Collector::AddBest(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff) {
+  Entry e = MakeEntry(teeth, num, den, diff);
+  const bool distinct = query_.distinct != Distinct::None;
+  if (distinct) {
+    const auto found = classes_.find(e.key);
+    if (found != classes_.end()) {
+      ++found->second;  // the class's variants, while it is among the closest
+      return true;
+    }
+  }
+  const auto after = [this](const Entry& a, const Entry& b) { return Before(a, b); };
+  if (entries_.size() < capacity_) {
+    entries_.push_back(e);
+    std::push_heap(entries_.begin(), entries_.end(), after);
+  } else {
+    if (!Before(e, entries_.front())) return true;
+    // A class dropped here never returns: its trains are all at least as far as the
+    // ones kept, and come later than those equally far.
+    std::pop_heap(entries_.begin(), entries_.end(), after);
+    if (distinct) classes_.erase(entries_.back().key);
+    entries_.back() = e;
+    std::push_heap(entries_.begin(), entries_.end(), after);
+  }
+  if (distinct) classes_.emplace(e.key, 1);
+  if (entries_.size() == capacity_) UpdateRadius();
+  return true;
+}
+
+void Collector::UpdateRadius() {
+  const Entry& worst = entries_.front();
+  const double r = QuotientToDouble(worst.diff, u128{worst.den} * target_.den);
+  radius_ = std::min(toleranceRadius_, r);
+}
+
+double Collector::Radius() const { return radius_; }
+
+DesignTrain Collector::TrainOf(const Entry& e) const {
+  DesignTrain t;
+  t.teeth.assign(e.teeth.begin(), e.teeth.begin() + plan_.gears);
+  t.reduction = Reduced(e.num, e.den);
+  t.dReduction = QuotientToDouble(e.num, e.den);
+  t.dDifference = QuotientToDouble(e.diff, u128{e.den} * target_.den);
+  t.relativePpm = target_.num == 0 ? 0.0 : 1e6 * QuotientToDouble(e.diff, u128{e.den} * target_.num);
+  t.variants = e.variants;
+  return t;
+}
+
+void Collector::Flush() {
+  if (query_.best > 0 || flushed_ == entries_.size()) return;
+  std::vector<DesignTrain> batch;
+  batch.reserve(entries_.size() - flushed_);
+  for (std::size_t i = flushed_; i < entries_.size(); ++i) batch.push_back(TrainOf(entries_[i]));
+  flushed_ = entries_.size();
+  operations_.Listed(batch);
+}
+
+DesignResult Collector::Finish(bool stopped) {
+  DesignResult result;
+  result.stopped = stopped;
+  if (query_.best > 0) {
+    const auto after = [this](const Entry& a, const Entry& b) { return Before(a, b); };
+    std::sort_heap(entries_.begin(), entries_.end(), after);
+    if (query_.distinct != Distinct::None)
+      for (Entry& e : entries_) e.variants = classes_.at(e.key);
+    if (cap_ >= 0 && static_cast<std::int64_t>(entries_.size()) > cap_) {
+      entries_.resize(static_cast<std::size_t>(cap_));
+      capCut_ = true;
+    }
+    for (const Entry& e : entries_) result.trains.push_back(TrainOf(e));
+  } else {
+    Flush();
+    std::vector<DesignTrain> trains;
+    trains.reserve(entries_.size());
+    for (const Entry& e : entries_) trains.push_back(TrainOf(e));
+    std::vector<std::size_t> order(entries_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (query_.sort == SortOrder::Text) {
+      std::vector<std::string> rows;
+      rows.reserve(trains.size());
+      for (const DesignTrain& t : trains) rows.push_back(FormatDesignRow(t));
+      std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return CompareSolutionRows(rows[a], rows[b]) < 0;
+      });
+    } else if (query_.sort == SortOrder::Difference) {
+      std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return CompareQuotients(entries_[a].diff, entries_[a].den, entries_[b].diff,
+                                entries_[b].den) < 0;
+      });
+    }
+    result.trains.reserve(order.size());
+    for (std::size_t i : order) result.trains.push_back(std::move(trains[i]));
+  }
+  result.outcome = capCut_ ? DesignOutcome::MaximumExceeded
+                   : result.trains.empty() ? DesignOutcome::NoConvergence
+                                           : DesignOutcome::Solutions;
+  return result;
+}
+
+void Pacer::Position(double fraction) {
+  const int percent = std::clamp(static_cast<int>(std::floor(fraction * 100.0 + 1e-9)), 0, 100);
+  if (percent <= percent_) return;
+  percent_ = percent;
+  operations_.Progress(percent);
+  sink_.Flush();
+}
+
+void Pacer::Poll() {
+  next_ = work_ + kPollEvery;
+  if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) stopped_ = true;
+}
+
+}  // namespace quenmar::design::detail

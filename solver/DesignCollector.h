@@ -1,0 +1,122 @@
+#pragma once
+// Where the engine's trains go: the exact acceptance test, one train per class for
+// the distinct kinds (with the count of trains each stands for), the K closest, the
+// cap, the batches handed to the operations, and the result in the query's order.
+// Also the pacer that polls the stop flag and reports progress.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <limits>
+#include <unordered_map>
+#include <vector>
+
+#include "DesignEngine.h"
+
+namespace quenmar::design::detail {
+
+// The exact quotient x / y (y > 0) rounded once to the nearest double.
+double QuotientToDouble(u128 x, u128 y);
+
+class Collector {
+ public:
+  // What one kept train costs at most (entry, heap slot, class index): for the up-front
+  // memory check.
+  static constexpr double kBytesPerKeptTrain = 160;
+
+  Collector(const DesignQuery& query, const Plan& plan, DesignOperations& operations);
+
+  const Fraction& Target() const { return target_; }
+
+  // A train of the loops: teeth N1..Nk, its unreduced reduction num/den and the
+  // numerator of |R - T| over den * T.den. Trains must come in loop order, or, for a
+  // distinct kind, each class's trains in loop order and never split across calls
+  // that another class's better train separates. Returns false when nothing the
+  // loops could still find would change the result (the cap was reached).
+  bool Add(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff);
+
+  // The largest |R - T| a train may have and still be kept, rounded up; infinity
+  // when any train would be. Shrinks as the K closest improve.
+  double Radius() const;
+
+  // Hands the trains listed since the last call to the operations (listing only).
+  void Flush();
+
+  DesignResult Finish(bool stopped);
+
+ private:
+  struct Key {
+    std::uint64_t a = 0, b = 0;
+    friend bool operator==(const Key&, const Key&) = default;
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& k) const {
+      return static_cast<std::size_t>(k.a * 0x9E3779B97F4A7C15ull ^ (k.b + 0x632BE59BD9B4E019ull));
+    }
+  };
+  struct Entry {
+    std::array<std::int16_t, kMaxGears> teeth{};
+    std::uint64_t num = 0, den = 1;
+    u128 diff = 0;
+    std::int64_t variants = 1;
+    Key key;
+  };
+
+  bool Within(u128 diff, std::uint64_t den) const;
+  Key ClassOf(const int* teeth) const;
+  Entry MakeEntry(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff) const;
+  // Strictly closer, or as close and earlier in loop order.
+  bool Before(const Entry& a, const Entry& b) const;
+  DesignTrain TrainOf(const Entry& e) const;
+  bool AddListed(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff);
+  bool AddBest(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff);
+  void UpdateRadius();
+
+  const DesignQuery& query_;
+  const Plan& plan_;
+  DesignOperations& operations_;
+  Fraction target_;
+  // Acceptance: diff / (den * (perTargetDen_ ? T.den : 1)) <= boundNum_ / boundDen_.
+  bool bounded_ = false;
+  bool perTargetDen_ = true;
+  u128 boundNum_ = 0, boundDen_ = 1;
+  double toleranceRadius_ = std::numeric_limits<double>::infinity();
+  double radius_ = std::numeric_limits<double>::infinity();
+
+  std::int64_t cap_ = -1;  // listed trains allowed; -1: no cap
+  bool capCut_ = false;
+  std::vector<Entry> entries_;
+  std::unordered_map<Key, std::size_t, KeyHash> classes_;
+  std::size_t flushed_ = 0;
+
+  // The K closest: entries_ is a max-heap by Before, of at most capacity_ entries.
+  std::size_t capacity_ = 0;
+};
+
+// Polls the stop flag after bounded work and reports progress at most once per
+// percent; each report also hands the batch listed so far to the operations.
+class Pacer {
+ public:
+  static constexpr std::int64_t kPollEvery = std::int64_t{1} << 16;
+  Pacer(DesignOperations& operations, const std::atomic<bool>* stop, Collector& sink)
+      : operations_(operations), stop_(stop), sink_(sink) {}
+
+  void Work(std::int64_t units) {
+    work_ += units;
+    if (work_ >= next_) Poll();
+  }
+  void Position(double fraction);
+  bool Stopped() const { return stopped_; }
+
+ private:
+  void Poll();
+
+  DesignOperations& operations_;
+  const std::atomic<bool>* stop_;
+  Collector& sink_;
+  std::int64_t work_ = 0, next_ = kPollEvery;
+  int percent_ = -1;
+  bool stopped_ = false;
+};
+
+}  // namespace quenmar::design::detail

@@ -1,0 +1,199 @@
+#include "DesignFormat.h"
+
+#include <charconv>
+#include <nlohmann/json.hpp>
+
+#include "ResultsFile.h"
+#include "TextFormat.h"
+
+namespace quenmar::design {
+
+namespace {
+
+// 17 significant digits round-trip every double; to_chars never follows the locale.
+void AppendDouble(std::string& out, double value) {
+  char buffer[32];
+  const char* end =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17).ptr;
+  out.append(buffer, static_cast<std::size_t>(end - buffer));
+}
+
+void AppendWhole(std::string& out, long long value) { text::AppendInteger(out, value, 0); }
+
+SortOrder EffectiveSort(const DesignQuery& query) {
+  return query.best > 0 ? SortOrder::Difference : query.sort;
+}
+
+const char* SortName(SortOrder sort) {
+  switch (sort) {
+    case SortOrder::Found: return "found";
+    case SortOrder::Text: return "text";
+    case SortOrder::Difference: return "difference";
+  }
+  return "found";
+}
+
+const char* DistinctName(Distinct distinct) {
+  switch (distinct) {
+    case Distinct::None: return "none";
+    case Distinct::Meshes: return "meshes";
+    case Distinct::Gears: return "gears";
+  }
+  return "none";
+}
+
+const char* UnitName(Tolerance::Unit unit) {
+  switch (unit) {
+    case Tolerance::Unit::Absolute: return "absolute";
+    case Tolerance::Unit::Ppm: return "ppm";
+    case Tolerance::Unit::Percent: return "percent";
+  }
+  return "absolute";
+}
+
+const char* OutcomeName(DesignOutcome outcome) {
+  switch (outcome) {
+    case DesignOutcome::Solutions: return "solutions";
+    case DesignOutcome::NoConvergence: return "no convergence";
+    case DesignOutcome::MaximumExceeded: return "maximum exceeded";
+  }
+  return "solutions";
+}
+
+std::string MethodName(const DesignQuery& query) {
+  if (query.stages > 0)
+    return "Free Train of " + std::to_string(query.stages) +
+           (query.stages == 1 ? " Stage" : " Stages");
+  return std::string(Configuration(query.configuration).methodName);
+}
+
+// The most trains the run may list: the cap, K of a best-K run, or both.
+std::optional<std::int64_t> ListLimit(const DesignQuery& query) {
+  if (query.best > 0 && query.maxSolutions) return std::min(query.best, *query.maxSolutions);
+  if (query.best > 0) return query.best;
+  return query.maxSolutions;
+}
+
+bool ReachedMaximum(const DesignQuery& query, const DesignResult& result) {
+  return result.outcome == DesignOutcome::MaximumExceeded ||
+         (query.maxSolutions &&
+          static_cast<std::int64_t>(result.trains.size()) >= *query.maxSolutions);
+}
+
+}  // namespace
+
+std::string DesignSortLine(SortOrder sort) {
+  switch (sort) {
+    case SortOrder::Found: return "Solutions Are Not Sorted";
+    case SortOrder::Text: return "Solutions Are Sorted By Row Text";
+    case SortOrder::Difference: return "Solutions Are Sorted By Difference";
+  }
+  return "Solutions Are Not Sorted";
+}
+
+std::string DesignCsv(const DesignQuery& query, const DesignResult& result) {
+  std::string csv = "difference,relative_ppm,reduction,numerator,denominator,variants";
+  for (int g = 1; g <= GearCount(query); ++g) csv += ",N" + std::to_string(g);
+  csv += "\r\n";
+  for (const DesignTrain& train : result.trains) {
+    AppendDouble(csv, train.dDifference);
+    csv += ',';
+    AppendDouble(csv, train.relativePpm);
+    csv += ',';
+    AppendDouble(csv, train.dReduction);
+    csv += ',' + std::to_string(train.reduction.num) + ',' + std::to_string(train.reduction.den) +
+           ',';
+    AppendWhole(csv, train.variants);
+    for (int teeth : train.teeth) {
+      csv += ',';
+      AppendWhole(csv, teeth);
+    }
+    csv += "\r\n";
+  }
+  return csv;
+}
+
+std::string DesignJson(const DesignQuery& query, const DesignResult& result) {
+  using nlohmann::json;
+  json doc;
+  if (query.stages > 0) {
+    doc["stages"] = query.stages;
+  } else {
+    doc["configuration"] = {{"index", query.configuration},
+                            {"name", std::string(Configuration(query.configuration).methodName)}};
+  }
+  doc["method"] = MethodName(query);
+  doc["min_teeth"] = query.minTeeth;
+  doc["max_teeth"] = query.maxTeeth;
+  doc["target"] = {{"text", query.targetText},
+                   {"numerator", query.target.num},
+                   {"denominator", query.target.den},
+                   {"value", ToDouble(query.target)}};
+  if (query.tolerance) {
+    doc["range"] = {{"text", query.tolerance->text},
+                    {"unit", UnitName(query.tolerance->unit)},
+                    {"numerator", query.tolerance->amount.num},
+                    {"denominator", query.tolerance->amount.den}};
+  } else {
+    doc["range"] = nullptr;
+  }
+  doc["options"] = {
+      {"best", query.best},
+      {"max_solutions", query.maxSolutions ? json(*query.maxSolutions) : json(nullptr)},
+      {"sort", SortName(EffectiveSort(query))},
+      {"distinct", DistinctName(query.distinct)},
+      {"gears", query.ownedGears.empty() ? json(nullptr) : json(query.ownedGears)},
+      {"hunting_tooth", query.huntingTooth},
+      {"coaxial", query.coaxial}};
+  json solutions = json::array();
+  for (const DesignTrain& train : result.trains) {
+    solutions.push_back({{"difference", train.dDifference},
+                         {"relative_ppm", train.relativePpm},
+                         {"reduction", train.dReduction},
+                         {"numerator", train.reduction.num},
+                         {"denominator", train.reduction.den},
+                         {"variants", train.variants},
+                         {"teeth", train.teeth}});
+  }
+  doc["solutions"] = std::move(solutions);
+  doc["count"] = result.trains.size();
+  doc["outcome"] = OutcomeName(result.outcome);
+  doc["stopped"] = result.stopped;
+  return doc.dump(2) + "\n";
+}
+
+std::string DesignText(const DesignQuery& query, const DesignResult& result,
+                       const DesignDate& date) {
+  std::string out = "Quenmar V1.01\nDate: ";
+  text::AppendInteger(out, date.month, 0);
+  out += '/';
+  text::AppendInteger(out, date.day, 0);
+  out += '/';
+  text::AppendInteger(out, date.year, 0);
+  out += '\n' + DesignSortLine(EffectiveSort(query)) + "\nMethod = " + MethodName(query);
+  out += "\nTarget Reduction = ";
+  text::AppendFixed(out, ToDouble(query.target), 10, 3);
+  out += "\nConvergence Range = +/- ";
+  if (!query.tolerance) {
+    out += "       any";
+  } else if (query.tolerance->unit == Tolerance::Unit::Absolute) {
+    text::AppendFixed(out, ToDouble(query.tolerance->amount), 10, 5);
+  } else {
+    const std::string& written = query.tolerance->text;
+    if (written.size() < 10) out.append(10 - written.size(), ' ');
+    out += written;
+  }
+  out += "\nMaximum Number of Solutions = ";
+  if (const auto limit = ListLimit(query))
+    text::AppendInteger(out, *limit, 5);
+  else
+    out += " none";
+  out += '\n' + DesignColumnHeader(GearCount(query)) + '\n';
+  for (const DesignTrain& train : result.trains) out += FormatDesignRow(train) + '\n';
+  out += CountLine(static_cast<int>(result.trains.size()));
+  if (result.trains.empty()) out += kNoSolutionLine;
+  if (ReachedMaximum(query, result)) out += kMaximumLine;
+  return out;
+}
+
+}  // namespace quenmar::design
