@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -70,6 +71,9 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   scroll->setWidget(m_inputs);
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setMinimumWidth(m_inputs->sizeHint().width() +
+                          scroll->verticalScrollBar()->sizeHint().width() + 4);
   leftLayout->addWidget(scroll, 1);
   m_searchButton = NamedButton(tr("&Search"), "Search");
   m_stopButton = NamedButton(tr("S&top"), "Stop");
@@ -241,7 +245,7 @@ void DesignWindow::Finished(const DesignResult& result) {
 
 void DesignWindow::ShowStatus() {
   const int count = m_model->rowCount();
-  const QString trains = tr("%n train(s)", nullptr, count);
+  const QString trains = count == 1 ? tr("1 train") : tr("%1 trains").arg(count);
   if (Searching()) {
     m_status->setText(tr("Searching... %1 so far").arg(trains));
     return;
@@ -312,7 +316,7 @@ void DesignWindow::CopyRows() {
   if (rows.empty()) return;
   std::sort(rows.begin(), rows.end());
   QApplication::clipboard()->setText(m_model->TabSeparated(rows));
-  m_status->setText(tr("%n row(s) copied", nullptr, static_cast<int>(rows.size())));
+  m_status->setText(rows.size() == 1 ? tr("1 row copied") : tr("%1 rows copied").arg(rows.size()));
 }
 
 void DesignWindow::SaveSetupAs() {

@@ -130,7 +130,8 @@ void TrainDrawing::Paint(QPainter& painter, const QRectF& area) const {
                                     : QString());
   const double line = metrics.lineSpacing();
   const double legendHeight = line * legend.size() + 8;
-  const QRectF frame = area.adjusted(12, 12, -12, -12 - legendHeight - line * 1.5);
+  // Room above for the driven gears' labels, below for the scale bar.
+  const QRectF frame = area.adjusted(12, 12 + line * 1.4, -12, -12 - legendHeight - line * 1.5);
 
   // Fit every gear's tip circle into the frame, keeping its proportions.
   double left = 1e300, right = -1e300, top = 1e300, bottom = -1e300;
