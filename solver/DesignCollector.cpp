@@ -250,10 +250,12 @@ DesignResult Collector::Finish(bool stopped) {
 
 void Pacer::Position(double fraction) {
   const int percent = std::clamp(static_cast<int>(std::floor(fraction * 100.0 + 1e-9)), 0, 100);
-  if (percent <= percent_) return;
-  percent_ = percent;
-  operations_.Progress(percent);
-  sink_.Flush();
+  if (percent > percent_) {
+    percent_ = percent;
+    operations_.Progress(percent);
+    sink_.Flush();
+  }
+  if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) stopped_ = true;
 }
 
 void Pacer::Poll() {

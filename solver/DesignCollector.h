@@ -15,9 +15,6 @@
 
 namespace quenmar::design::detail {
 
-// The exact quotient x / y (y > 0) rounded once to the nearest double.
-double QuotientToDouble(u128 x, u128 y);
-
 class Collector {
  public:
   // What one kept train costs at most (entry, heap slot, class index): for the up-front
@@ -99,7 +96,9 @@ class Pacer {
  public:
   static constexpr std::int64_t kPollEvery = std::int64_t{1} << 16;
   Pacer(DesignOperations& operations, const std::atomic<bool>* stop, Collector& sink)
-      : operations_(operations), stop_(stop), sink_(sink) {}
+      : operations_(operations), stop_(stop), sink_(sink) {
+    Poll();
+  }
 
   void Work(std::int64_t units) {
     work_ += units;

@@ -19,6 +19,9 @@ using u128 = unsigned __int128;
 // their continued fractions term by term: never a product, so never an overflow.
 int CompareQuotients(u128 x1, u128 y1, u128 x2, u128 y2);
 
+// The exact quotient x / y (y > 0; x, y < 2^127) rounded once to the nearest double.
+double QuotientToDouble(u128 x, u128 y);
+
 // |R - T| * R.den * T.den: the numerator of the exact difference over R.den * T.den.
 inline u128 AbsoluteDifference(const Fraction& r, const Fraction& t) {
   const u128 a = u128{r.num} * t.den, b = u128{t.num} * r.den;
@@ -45,6 +48,7 @@ Plan MakePlan(const DesignQuery& query);
 struct EngineTuning {
   std::int64_t maxTableEntries = std::int64_t{1} << 24;  // stage-product tables larger are not built
   bool shortcuts = true;  // false: the plain loops (with the filters pruning) only
+  int tableStages = -1;   // -1: chosen by cost; h >= 1: a table of the last h stages where it fits
 };
 
 std::optional<std::string> CheckMemory(const DesignQuery& query);
