@@ -87,7 +87,9 @@ void DesignInputs::Build() {
   m_teeth->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   m_teeth->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   m_teeth->setTabKeyNavigation(false);  // Tab leaves the table; arrows move in it
-  m_teeth->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  // Typing in a cell edits it; arriving by Tab only selects it, so Tab keeps moving on.
+  m_teeth->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
   m_teeth->setSelectionMode(QAbstractItemView::SingleSelection);
   m_teeth->setMinimumHeight(m_teeth->verticalHeader()->defaultSectionSize() * 7);
   addRow(tr("&Teeth ranges:"), named(m_teeth, "Teeth ranges"));
