@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 namespace quenmar::design {
@@ -28,6 +29,21 @@ const Hint kHints[] = {
     {QT_TRANSLATE_NOOP("DesignInputs", "Teeth counts separated by commas; empty: any count.")},
     {QT_TRANSLATE_NOOP("DesignInputs", "Millimetres, for the drawing.")},
     {""},
+};
+
+// Hands each keystroke in a teeth cell on at once, so the cell is checked as it is typed.
+class LiveCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+      auto* self = const_cast<LiveCellDelegate*>(this);
+      connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
+    }
+    return editor;
+  }
 };
 
 QLabel* BuddyLabel(const QString& text, QWidget* buddy) {
@@ -68,6 +84,13 @@ void DesignInputs::Build() {
     w->setAccessibleName(QString::fromLatin1(name));
     return w;
   };
+  // An input with a companion control on its right (a unit, a button).
+  auto addBeside = [&](const QString& label, QWidget* input, QWidget* companion) {
+    auto* pair = new QHBoxLayout;
+    pair->addWidget(input, 1);
+    pair->addWidget(companion);
+    addRow(label, input, pair);
+  };
 
   m_configuration = new QComboBox;
   for (int i = 0; i < kConfigurationCount; ++i) {
@@ -86,6 +109,7 @@ void DesignInputs::Build() {
   m_teeth->setHorizontalHeaderLabels({tr("Minimum"), tr("Maximum")});
   m_teeth->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   m_teeth->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  m_teeth->setItemDelegate(new LiveCellDelegate(m_teeth));
   m_teeth->setTabKeyNavigation(false);  // Tab leaves the table; arrows move in it
   // Typing in a cell edits it; arriving by Tab only selects it, so Tab keeps moving on.
   m_teeth->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -103,10 +127,7 @@ void DesignInputs::Build() {
   m_toleranceUnit = new QComboBox;
   m_toleranceUnit->addItems({tr("absolute"), tr("ppm"), tr("%")});
   named(m_toleranceUnit, "Tolerance unit");
-  auto* toleranceRow = new QHBoxLayout;
-  toleranceRow->addWidget(named(m_tolerance, "Tolerance"), 1);
-  toleranceRow->addWidget(m_toleranceUnit);
-  addRow(tr("T&olerance:"), m_tolerance, toleranceRow);
+  addBeside(tr("T&olerance:"), named(m_tolerance, "Tolerance"), m_toleranceUnit);
   addMessage(ToleranceMessage, tr("Tolerance message"));
 
   m_best = new QSpinBox;
@@ -134,10 +155,7 @@ void DesignInputs::Build() {
   m_owned = new QLineEdit;
   m_readGears = new QPushButton(tr("&Read file..."));
   named(m_readGears, "Read gears file");
-  auto* ownedRow = new QHBoxLayout;
-  ownedRow->addWidget(named(m_owned, "Owned gears"), 1);
-  ownedRow->addWidget(m_readGears);
-  addRow(tr("O&wned gears:"), m_owned, ownedRow);
+  addBeside(tr("O&wned gears:"), named(m_owned, "Owned gears"), m_readGears);
   addMessage(OwnedMessage, tr("Owned gears message"));
 
   m_module = new QLineEdit;

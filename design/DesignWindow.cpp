@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -158,6 +160,9 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
           });
   connect(m_worker, &SearchWorker::finished, this, &DesignWindow::Finished);
 
+  // Text fields take Ctrl+E as "end of line"; in this window it exports, wherever the focus is.
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
+
   RestoreSettings();
   m_drawing->SetModule(m_inputs->Reading().module);
   UpdateStates();
@@ -219,6 +224,8 @@ bool DesignWindow::Search() {
   m_outcome.reset();
   m_model->Reset(GearCount(*query), query->target);
   m_progress->setValue(0);
+  QWidget* focus = QApplication::focusWidget();
+  m_focusBeforeSearch = focus && m_inputs->isAncestorOf(focus) ? focus : nullptr;
   m_worker->Start(*query);
   UpdateStates();
   ShowStatus();
@@ -231,8 +238,8 @@ void DesignWindow::Stop() {
   m_status->setText(tr("Stopping..."));
 }
 
-void DesignWindow::Finished(const DesignResult& result) {
-  DesignResult outcome = result;
+void DesignWindow::Finished() {
+  DesignResult outcome = m_worker->TakeResult();
   m_model->Replace(std::move(outcome.trains));
   outcome.trains.clear();
   m_outcome = std::move(outcome);
@@ -240,6 +247,7 @@ void DesignWindow::Finished(const DesignResult& result) {
   if (m_model->rowCount() > 0) m_table->selectRow(0);  // the first train in the order shown
   UpdateStates();
   ShowStatus();
+  if (m_focusBeforeSearch) m_focusBeforeSearch->setFocus(Qt::OtherFocusReason);
   emit searchFinished();
 }
 
@@ -388,6 +396,13 @@ void DesignWindow::StoreSettings() const {
   settings.setValue(QStringLiteral("window/split"), m_split->saveState());
   settings.setValue(QStringLiteral("window/rightSplit"), m_rightSplit->saveState());
   settings.setValue(QStringLiteral("setup/last"), QString::fromStdString(SetupToJson(m_inputs->Setup())));
+}
+
+bool DesignWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride &&
+      static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::CTRL | Qt::Key_E))
+    return true;  // not accepted by the field, so the window's shortcut runs
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void DesignWindow::closeEvent(QCloseEvent* event) {

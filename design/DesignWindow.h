@@ -6,6 +6,7 @@
 //   DesignSetup    the setup as typed, JSON files    DesignPrompter   file names, errors
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 #include "DesignPrompter.h"
@@ -45,12 +46,13 @@ class DesignWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildActions();
   void UpdateStates();
   void ShowStatus();
-  void Finished(const DesignResult& result);
+  void Finished();
   void ShowSelectedTrain();
   void ExportResults();
   void ExportDrawing();
@@ -87,6 +89,7 @@ class DesignWindow : public QMainWindow {
   // The query of the trains shown, and how their search ended.
   std::optional<DesignQuery> m_shownQuery;
   std::optional<DesignResult> m_outcome;  // trains left out: the model holds them
+  QPointer<QWidget> m_focusBeforeSearch;   // given back when the inputs come back
 };
 
 }  // namespace quenmar::design

@@ -78,7 +78,8 @@ void SearchWorker::Finish(DesignResult result) {
     std::lock_guard lock(m_mutex);
     m_pending.clear();
   }
-  emit finished(result);
+  m_result = std::move(result);
+  emit finished();
 }
 
 }  // namespace quenmar::design

@@ -24,11 +24,13 @@ class SearchWorker : public QObject {
   bool Start(const DesignQuery& query);
   void Stop();
   bool Running() const { return m_thread.joinable(); }
+  // The result of the search that last finished (moved out: a large list is not copied).
+  DesignResult TakeResult() { return std::move(m_result); }
 
  signals:
   void trainsFound(const std::vector<quenmar::design::DesignTrain>& batch);
   void progressed(int percent);
-  void finished(const quenmar::design::DesignResult& result);
+  void finished();  // TakeResult() then hands on the result
 
  private:
   class Operations;
@@ -43,6 +45,7 @@ class SearchWorker : public QObject {
   std::vector<DesignTrain> m_pending;  // guarded by m_mutex
   bool m_scheduled = false;            // guarded by m_mutex: a delivery is queued
   int m_shownPercent = -1;
+  DesignResult m_result;
 };
 
 }  // namespace quenmar::design

@@ -368,6 +368,22 @@ class DesignWindowTest : public QObject {
       TypeTeeth(*w, c.gear, c.column, c.column == 0 ? 10 : 25);
       QVERIFY(search->isEnabled());
     }
+    // A cell is checked at each keystroke, before it is left.
+    auto* table = Find<QTableWidget>(*w, "Teeth ranges");
+    table->setFocus(Qt::TabFocusReason);
+    table->setCurrentCell(1, 1);
+    QTest::keyClick(table, Qt::Key_6);  // typing opens the cell with the key typed
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor);
+    QTest::keyClicks(editor, "00");
+    QVERIFY(!search->isEnabled());
+    QCOMPARE(Message(*w, "Teeth ranges"), QStringLiteral("N2 maximum: a whole number of teeth from 1 to 500"));
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QVERIFY(search->isEnabled());
+    QSignalSpy searched(w.get(), &DesignWindow::searchFinished);
+    QTest::keyClick(editor, Qt::Key_Return);  // takes 60, then searches
+    QTRY_COMPARE_WITH_TIMEOUT(searched.count(), 1, 60000);
+    QCOMPARE(table->item(1, 1)->text(), QStringLiteral("60"));
   }
 
   // The window's export is byte for byte what quenmar-solve --format writes for the same setup.
@@ -407,7 +423,10 @@ class DesignWindowTest : public QObject {
       for (const char* format : {"csv", "json"}) {
         const QString path = File(QStringLiteral("export.") + format);
         m_answers = {path};
-        QTest::keyClick(Results(*w), Qt::Key_E, Qt::ControlModifier);
+        // Ctrl+E exports from the table and from a text field alike.
+        QWidget* from = *format == 'c' ? static_cast<QWidget*>(Results(*w)) : Find<QLineEdit>(*w, "Target");
+        from->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(from, Qt::Key_E, Qt::ControlModifier);
         QProcess solve;
         solve.start(QStringLiteral(QUENMAR_SOLVE_PATH), c.solve + QStringList{"--format", format});
         QVERIFY(solve.waitForFinished(120000));
