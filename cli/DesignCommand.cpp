@@ -4,9 +4,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
+#include <cstdio>
 #include <ostream>
-#include <sstream>
 #include <vector>
 
 #include "DesignFormat.h"
@@ -66,16 +65,23 @@ std::string TeethAccepted(const std::string& option, int stages) {
          std::to_string(stages) + " asks), separated by commas";
 }
 
-// The owned gears: a list on the command line, or @FILE.
+// The owned gears: a list on the command line, or @FILE. A gear set is a few lines; a
+// file far larger than any is refused rather than read without end (a device, say).
 Parsed<std::vector<int>> ReadGears(const std::string& text) {
   if (text.empty() || text.front() != '@') return ParseGearList(text);
   const std::string path = text.substr(1);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "cannot read " + path + ": " + std::strerror(errno);
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) return "cannot read " + path + ": " + std::strerror(errno);
-  return ParseGearFile(content.str());
+  constexpr std::size_t kLargestFile = std::size_t{1} << 20;
+  const auto failed = [&path](int error) { return "cannot read " + path + ": " + std::strerror(error); };
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return failed(errno);
+  std::string content(kLargestFile + 1, '\0');
+  errno = 0;
+  content.resize(std::fread(content.data(), 1, content.size(), file));
+  const int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
+  std::fclose(file);
+  if (error) return failed(error);
+  if (content.size() > kLargestFile) return "cannot read " + path + ": larger than 1 MiB";
+  return ParseGearFile(content);
 }
 
 // Every option into one query; the first problem found is the message.

@@ -164,38 +164,37 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                "and prints the results file of the run.",
                kProgram};
   std::vector<std::pair<std::string, std::string>> given;
-  const char* const valued[][2] = {
-      {"--config", "Configuration 0..6 (default 5, Triple With Equal Compounds; 6 = Triple Reduction)"},
+  const char* const valued[][3] = {
+      {"--config", "Configuration 0..6 (default 5, Triple With Equal Compounds; 6 = Triple Reduction)", "I"},
       {"--min", "Minimum teeth of N1..N6, six numbers 1..500 (default 10 each); with --stages K, "
-                "2K numbers N1..N2K; with --gears, the smallest gear owned"},
+                "2K numbers N1..N2K; with --gears, the smallest gear owned", "A,B,C,D,E,F"},
       {"--max", "Maximum teeth of N1..N6, six numbers 1..500 (default 25 each); with --stages K, "
-                "2K numbers N1..N2K; with --gears, the largest gear owned"},
+                "2K numbers N1..N2K; with --gears, the largest gear owned", "A,B,C,D,E,F"},
       {"--target", "Target reduction 0..125000000: a decimal, taken exactly as written, or a "
-                   "fraction A/B of positive whole numbers such as 127/90 (default 3.624)"},
+                   "fraction A/B of positive whole numbers such as 127/90 (default 3.624)", "T"},
       {"--range", "Convergence range: absolute 0..125000000, or relative to the target with the "
-                  "suffix ppm (up to 1000000) or % (up to 100), such as 5ppm or 0.01% (default 0.01)"},
+                  "suffix ppm (up to 1000000) or % (up to 100), such as 5ppm or 0.01% (default 0.01)", "R"},
       {"--max-solutions", "Maximum number of solutions 0..10000000 (default 100; with --best, "
-                          "no cap beyond K)"},
-      {"--date", "Date of the results header, YYYY-MM-DD (default today)"},
+                          "no cap beyond K)", "M"},
+      {"--date", "Date of the results header, YYYY-MM-DD (default today)", "YYYY-MM-DD"},
       {"--stages", "A free train of K stages, 1..6: reduction (N2*N4*...*N2K)/(N1*N3*...*N2K-1), "
-                   "no ties and no exclusion; --min and --max then take 2K numbers (not with --config)"},
+                   "no ties and no exclusion; --min and --max then take 2K numbers (not with --config)", "K"},
       {"--sort", "Order of the trains: found (loop order, the default), text (as the window's list, "
-                 "the default with --list) or difference (exact |R - T|, ties in loop order)"},
+                 "the default with --list) or difference (exact |R - T|, ties in loop order)", "ORDER"},
       {"--best", "The K trains closest to the target, 1..10000000, sorted by difference; --range "
-                 "then only bounds the difference"},
+                 "then only bounds the difference", "K"},
       {"--distinct", "List a train once: meshes (the same meshing pairs in another stage order) or "
-                     "gears (the same driving and driven gears); CSV and JSON count the variants"},
-      {"--format", "Output: text (the results file, the default), csv (RFC 4180) or json"},
+                     "gears (the same driving and driven gears); CSV and JSON count the variants", "KIND"},
+      {"--format", "Output: text (the results file, the default), csv (RFC 4180) or json", "FORMAT"},
       {"--gears", "The gears owned, teeth counts 1..500: a comma-separated LIST, or @FILE with counts "
                   "separated by commas, blanks or line breaks and # comments; a count listed twice "
-                  "is two gears"},
+                  "is two gears", "LIST|@FILE"},
   };
   // Options beyond the form's: given any of them, the exact design search runs.
   constexpr std::size_t kFirstDesignOption = 7;
   std::vector<std::string> texts(std::size(valued));
   for (std::size_t i = 0; i < std::size(valued); ++i)
-    app.add_option(valued[i][0], texts[i], valued[i][1])
-        ->type_name(i == 1 || i == 2 ? "A,B,C,D,E,F" : i == 12 ? "LIST|@FILE" : "VALUE");
+    app.add_option(valued[i][0], texts[i], valued[i][1])->type_name(valued[i][2]);
   Arguments a;
   a.date = env.today;
   bool huntingTooth = false, coaxial = false;

@@ -74,6 +74,8 @@ Collector::Collector(const DesignQuery& query, const Plan& plan, DesignOperation
     capacity_ = static_cast<std::size_t>(query.best);
     if (cap_ >= 0 && cap_ < query.best) capacity_ = static_cast<std::size_t>(cap_) + 1;
     entries_.reserve(std::min<std::size_t>(capacity_, 1 << 16));
+  } else if (cap_ < 0) {
+    cap_ = kMostTrains;
   }
 }
 
@@ -81,6 +83,13 @@ bool Collector::Within(u128 diff, std::uint64_t den) const {
   if (!bounded_) return true;
   const u128 over = perTargetDen_ ? u128{den} * target_.den : u128{den};
   return CompareQuotients(diff, over, boundNum_, boundDen_) <= 0;
+}
+
+bool Collector::Admits(std::uint64_t den, u128 diff) const {
+  if (!Within(diff, den)) return false;
+  if (query_.best == 0 || entries_.size() < capacity_) return true;
+  const Entry& worst = entries_.front();
+  return CompareQuotients(diff, den, worst.diff, worst.den) <= 0;
 }
 
 Collector::Key Collector::ClassOf(const int* teeth) const {
@@ -130,8 +139,41 @@ bool Collector::Add(const int* teeth, std::uint64_t num, std::uint64_t den, u128
   return query_.best > 0 ? AddBest(teeth, num, den, diff) : AddListed(teeth, num, den, diff);
 }
 
+void Collector::ListOutOfOrder() {
+  if (query_.best == 0) unordered_ = true;
+}
+
+namespace {
+bool EarlierInLoops(const auto& a, const auto& b) { return a.teeth < b.teeth; }
+}  // namespace
+
+void Collector::AddUnordered(const Entry& e) {
+  entries_.push_back(e);
+  std::push_heap(entries_.begin(), entries_.end(), EarlierInLoops<Entry, Entry>);
+  if (static_cast<std::int64_t>(entries_.size()) > cap_ + 1) {
+    std::pop_heap(entries_.begin(), entries_.end(), EarlierInLoops<Entry, Entry>);
+    entries_.pop_back();
+  }
+}
+
+void Collector::EndGroup() {
+  for (const Entry& e : group_) AddUnordered(e);
+  group_.clear();
+}
+
 bool Collector::AddListed(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff) {
   Entry e = MakeEntry(teeth, num, den, diff);
+  if (unordered_) {
+    if (query_.distinct == Distinct::None) {
+      AddUnordered(e);
+      return true;
+    }
+    // A group holds few classes: the first train of each stands for the rest.
+    const auto same = std::find_if(group_.begin(), group_.end(), [&](const Entry& g) { return g.key == e.key; });
+    if (same != group_.end()) ++same->variants;
+    else group_.push_back(e);
+    return true;
+  }
   if (query_.distinct != Distinct::None) {
     const auto found = classes_.find(e.key);
     if (found != classes_.end()) {
@@ -198,7 +240,7 @@ DesignTrain Collector::TrainOf(const Entry& e) const {
 }
 
 void Collector::Flush() {
-  if (query_.best > 0 || flushed_ == entries_.size()) return;
+  if (query_.best > 0 || unordered_ || flushed_ == entries_.size()) return;
   std::vector<DesignTrain> batch;
   batch.reserve(entries_.size() - flushed_);
   for (std::size_t i = flushed_; i < entries_.size(); ++i) batch.push_back(TrainOf(entries_[i]));
@@ -220,6 +262,15 @@ DesignResult Collector::Finish(bool stopped) {
     }
     for (const Entry& e : entries_) result.trains.push_back(TrainOf(e));
   } else {
+    if (unordered_) {
+      EndGroup();
+      std::sort(entries_.begin(), entries_.end(), EarlierInLoops<Entry, Entry>);
+      if (static_cast<std::int64_t>(entries_.size()) > cap_) {
+        entries_.resize(static_cast<std::size_t>(cap_));
+        capCut_ = true;
+      }
+      unordered_ = false;
+    }
     Flush();
     std::vector<DesignTrain> trains;
     trains.reserve(entries_.size());

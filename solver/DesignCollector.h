@@ -32,6 +32,17 @@ class Collector {
   // loops could still find would change the result (the cap was reached).
   bool Add(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff);
 
+  // For an engine that finds a listing's trains out of loop order, in groups of equal
+  // reduction that each hold whole classes, every group's trains in loop order, each
+  // group closed by EndGroup. The listed trains are then the first M of the loops,
+  // kept in a bounded heap, and handed to the operations in one batch at the end.
+  void ListOutOfOrder();
+  void EndGroup();
+
+  // Whether a train of this reduction could be kept now (within the tolerance and not
+  // farther than the K closest so far); a cheap test before its gears are worked out.
+  bool Admits(std::uint64_t den, u128 diff) const;
+
   // The largest |R - T| a train may have and still be kept, rounded up; infinity
   // when any train would be. Shrinks as the K closest improve.
   double Radius() const;
@@ -66,6 +77,7 @@ class Collector {
   bool Before(const Entry& a, const Entry& b) const;
   DesignTrain TrainOf(const Entry& e) const;
   bool AddListed(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff);
+  void AddUnordered(const Entry& e);
   bool AddBest(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff);
   void UpdateRadius();
 
@@ -87,7 +99,10 @@ class Collector {
   std::size_t flushed_ = 0;
 
   // The K closest: entries_ is a max-heap by Before, of at most capacity_ entries.
+  // Out of order: a max-heap by loop order of at most cap_ + 1 entries.
   std::size_t capacity_ = 0;
+  bool unordered_ = false;
+  std::vector<Entry> group_;  // the classes of the current group, out of order
 };
 
 // Polls the stop flag after bounded work and reports progress at most once per

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DesignCollector.h"
+#include "DesignProducts.h"
 
 namespace quenmar::design::detail {
 
@@ -60,29 +61,14 @@ Plan MakePlan(const DesignQuery& query) {
 
 std::optional<std::string> CheckMemory(const DesignQuery& query) {
   constexpr double kBudget = 2.0 * 1024 * 1024 * 1024;
-  double kept = 0;
-  if (query.best > 0) kept = static_cast<double>(query.best);
-  if (query.maxSolutions) kept = query.best > 0 ? std::min<double>(kept, *query.maxSolutions + 1.0)
-                                                : static_cast<double>(*query.maxSolutions);
+  double kept = query.best > 0 ? static_cast<double>(query.best) : static_cast<double>(kMostTrains);
+  if (query.maxSolutions) kept = std::min<double>(kept, *query.maxSolutions + 1.0);
   if (kept * Collector::kBytesPerKeptTrain > kBudget)
     return "keeping " + std::to_string(static_cast<std::int64_t>(kept)) +
            " trains would need more than 2 GiB: ask for fewer";
   return std::nullopt;
 }
 
-namespace {
-
-using Teeth12 = std::array<int, kMaxGears>;
-
-// The train's exact reduction from the prefix's products and the rest of the gears.
-struct Window {
-  long double lo = 0, hi = std::numeric_limits<long double>::infinity();
-};
-
-// Where a stage ratio (or the last gear) must lie for the train to come within radius
-// of the target, given the products num/den of the gears already placed; widened by a
-// relative margin far above the rounding of long doubles, so no train is missed: every
-// candidate is then confirmed exactly.
 Window WindowFor(const Fraction& target, double radius, std::uint64_t num, std::uint64_t den) {
   constexpr long double kMargin = 1e-12L;
   Window w;
@@ -93,6 +79,10 @@ Window WindowFor(const Fraction& target, double radius, std::uint64_t num, std::
   w.hi = (t + radius) * scale * (1 + kMargin);
   return w;
 }
+
+namespace {
+
+using Teeth12 = std::array<int, kMaxGears>;
 
 // The last stages of a train as one sorted table: every combination of their gears
 // that passes the filters reading only those gears, ordered by (tooth sum when coaxial,
@@ -325,6 +315,7 @@ double Span(const Plan& plan, int g) { return std::max(0, plan.hi[g] - plan.lo[g
 struct Strategy {
   int tableStages = 0;  // 0: no table
   bool solveLast = false;
+  double cost = 0;
 };
 
 Strategy Choose(const Plan& plan, const EngineTuning& tuning) {
@@ -342,6 +333,7 @@ Strategy Choose(const Plan& plan, const EngineTuning& tuning) {
     best.solveLast = true;
     bestCost = prefix * 4;
   }
+  best.cost = bestCost;
   if (tied) return best;
   for (int h = 1; h <= plan.stages; ++h) {
     if (tuning.tableStages >= 0 && h != tuning.tableStages) continue;
@@ -352,7 +344,7 @@ Strategy Choose(const Plan& plan, const EngineTuning& tuning) {
     const double cost = head * (lookup + 2) + tail * (lookup + 1);
     if (cost < bestCost || tuning.tableStages == h) {
       bestCost = cost;
-      best = Strategy{h, false};
+      best = Strategy{h, false, cost};
     }
   }
   return best;
@@ -366,6 +358,20 @@ DesignResult RunEngine(const DesignQuery& query, DesignOperations& operations,
   Collector sink(query, plan, operations);
   Pacer pacer(operations, stop, sink);
   const Strategy strategy = Choose(plan, tuning);
+  if (tuning.products != 0 && tuning.shortcuts) {
+    // The sweep finds a listing's trains out of order, so it must find them all before
+    // the first M are known, where the loops end at the cap: it lists only where the
+    // loops would be long and the sweep much shorter.
+    const std::optional<double> cost = ProductSweepCost(plan);
+    const bool worth = cost && (query.best > 0 ? *cost < strategy.cost
+                                               : strategy.cost > 1e9 && *cost * 10 < strategy.cost);
+    if (cost && (tuning.products == 1 || worth)) {
+      sink.ListOutOfOrder();
+      RunProductSweep(plan, sink, pacer);
+      if (!pacer.Stopped()) pacer.Position(1.0);
+      return sink.Finish(pacer.Stopped());
+    }
+  }
   std::optional<TailTable> table;
   if (strategy.tableStages > 0) table.emplace(plan, strategy.tableStages);
   Loops(plan, sink, pacer, table ? &*table : nullptr, strategy.solveLast).Run();

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -44,11 +45,20 @@ struct Plan {
 };
 Plan MakePlan(const DesignQuery& query);
 
+// Where a factor x must lie for the train num * x / den to come within radius of the
+// target: widened by a relative margin far above the rounding of long doubles, so no
+// train is missed; every candidate is then confirmed exactly. Infinite radius: any x.
+struct Window {
+  long double lo = 0, hi = std::numeric_limits<long double>::infinity();
+};
+Window WindowFor(const Fraction& target, double radius, std::uint64_t num, std::uint64_t den);
+
 // Knobs of the shortcuts, so tests can drive every path on small inputs.
 struct EngineTuning {
   std::int64_t maxTableEntries = std::int64_t{1} << 24;  // stage-product tables larger are not built
   bool shortcuts = true;  // false: the plain loops (with the filters pruning) only
   int tableStages = -1;   // -1: chosen by cost; h >= 1: a table of the last h stages where it fits
+  int products = -1;      // for the K closest: -1 chosen by cost, 0 never, 1 wherever it applies
 };
 
 std::optional<std::string> CheckMemory(const DesignQuery& query);

@@ -114,7 +114,7 @@ std::string DesignCsv(const DesignQuery& query, const DesignResult& result) {
 }
 
 std::string DesignJson(const DesignQuery& query, const DesignResult& result) {
-  using nlohmann::json;
+  using json = nlohmann::ordered_json;
   json doc;
   if (query.stages > 0) {
     doc["stages"] = query.stages;

@@ -183,7 +183,9 @@ Parsed<std::vector<int>> ParseGearList(std::string_view text) {
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = text.find(',', start);
-    const std::string_view word = text.substr(start, comma - start);
+    std::string_view word = text.substr(start, comma - start);
+    while (!word.empty() && word.front() == ' ') word.remove_prefix(1);
+    while (!word.empty() && word.back() == ' ') word.remove_suffix(1);
     if (word.empty()) return Because(kGearsAccepts, "an empty place in the list");
     if (auto problem = TakeGear(word, gears, "")) return *problem;
     if (comma == std::string_view::npos) break;

@@ -86,7 +86,6 @@ std::optional<std::string> CheckDesignQuery(const DesignQuery& query) {
     if (teeth < 1 || teeth > kMaxTeeth)
       return "owned gears must have 1.." + std::to_string(kMaxTeeth) + " teeth";
   if (query.target.den == 0) return "the target must have a denominator above 0";
-  constexpr std::int64_t kMostTrains = 10'000'000;
   if (query.best < 0 || query.best > kMostTrains) return "best must be 0 to 10000000";
   if (query.maxSolutions && (*query.maxSolutions < 0 || *query.maxSolutions > kMostTrains))
     return "the maximum number of solutions must be 0 to 10000000";

@@ -27,6 +27,9 @@ namespace quenmar::design {
 constexpr int kMaxStages = 6;
 constexpr int kMaxGears = 2 * kMaxStages;
 constexpr int kMaxTeeth = 500;
+// The most trains a run lists or keeps: the largest best K and cap, and the cap of a
+// run given none, so that what a run holds stays within the memory of a desktop.
+constexpr std::int64_t kMostTrains = 10'000'000;
 
 // A non-negative fraction num/den with den > 0, kept in lowest terms.
 struct Fraction {
@@ -64,7 +67,7 @@ struct DesignQuery {
   std::string targetText;                // as written ("3.624", "127/90")
   std::optional<Tolerance> tolerance;    // required unless best > 0, where it only bounds
   std::int64_t best = 0;                 // 0: every train within tolerance; K: the K closest
-  std::optional<std::int64_t> maxSolutions;  // caps the listed trains; none: no cap
+  std::optional<std::int64_t> maxSolutions;  // caps the listed trains; none: kMostTrains
   SortOrder sort = SortOrder::Found;     // best > 0 implies Difference
   Distinct distinct = Distinct::None;
   std::vector<int> ownedGears;           // a multiset of teeth counts; empty: any count
@@ -102,6 +105,11 @@ std::string FormatDesignRow(const DesignTrain& train);
 // with the same pattern for more.
 std::string DesignColumnHeader(int gearCount);
 
+// How a run ended. MaximumExceeded: the cap left out at least one train (one class when
+// distinct) that would otherwise have been listed: more than M qualified, or, for the
+// best K with M below K, more than M. It wins over NoConvergence, so a cap of 0 with
+// qualifying trains reports MaximumExceeded and lists nothing. NoConvergence: nothing
+// listed and nothing left out. Solutions otherwise.
 enum class DesignOutcome { Solutions, NoConvergence, MaximumExceeded };
 
 struct DesignResult {
@@ -123,6 +131,23 @@ class DesignOperations {
 // Runs a query that CheckDesignQuery accepted. The stop flag (may be null) is polled
 // after bounded work; when it is set the search ends soon and the result holds what was
 // found (for best > 0, the best so far), marked stopped.
+//
+// What is listed, where the options meet:
+// - Without best, the listed trains are the first M (the cap, or kMostTrains) of the
+//   loops within the tolerance, one per class when distinct; the sort order only
+//   arranges them. Without distinct the run ends at the first train past the cap; with
+//   distinct it goes on to the end so that every listed train's variants count all the
+//   loops' trains of its class.
+// - With best K, the K closest by exact |R - T|, equally close ones in loop order; one
+//   per class when distinct (a class's trains share their reduction), ranked by its
+//   first train; then the first M of those when a cap is given.
+// - A class is the multiset of the meshes in use (Meshes) or the multisets of drivers
+//   and of driven gears in use (Gears): N5 and N6 of a double and the unused gears of a
+//   single are not part of it, nor of the owned-gear, hunting-tooth and coaxial tests,
+//   which read the reported gears N1..Nk only.
+// - Memory: the engine's tables are sized within a fixed budget (well under 2 GiB) and
+//   it falls back to more loops rather than larger tables; CheckDesignQuery refuses a
+//   query only where the trains it must keep would not fit.
 DesignResult RunDesignSearch(const DesignQuery& query, DesignOperations& operations,
                              const std::atomic<bool>* stop = nullptr);
 

@@ -161,12 +161,15 @@ TEST_F(SolveProcess, BadArgumentsTouchNothing) {
        "quenmar-solve: --min accepts six whole numbers from 1 to 500 (N1..N6), separated by commas\n"},
       {"FiveTeeth", {"--max", "25,25,25,25,25"},
        "quenmar-solve: --max accepts six whole numbers from 1 to 500 (N1..N6), separated by commas\n"},
-      {"TargetTooLarge", {"--target", "1000.5"},
-       "quenmar-solve: --target accepts a number from 0 to 1000\n"},
+      {"TargetTooLarge", {"--target", "125000000.5"},
+       "quenmar-solve: --target accepts a decimal such as 3.624 or a fraction A/B of positive whole "
+       "numbers such as 127/90, from 0 to 125000000 (larger than 125000000)\n"},
       {"MalformedRange", {"--range", "0.0x"},
-       "quenmar-solve: --range accepts a number from 0 to 500\n"},
-      {"MaximumTooLarge", {"--max-solutions", "501"},
-       "quenmar-solve: --max-solutions accepts a whole number from 0 to 500\n"},
+       "quenmar-solve: --range accepts a decimal from 0 to 125000000 (absolute), or a decimal "
+       "followed by ppm (up to 1000000) or % (up to 100), relative to the target (unknown suffix "
+       "\"x\")\n"},
+      {"MaximumTooLarge", {"--max-solutions", "10000001"},
+       "quenmar-solve: --max-solutions accepts a whole number from 0 to 10000000\n"},
       {"NoSuchDay", {"--date", "2002-02-29"},
        "quenmar-solve: --date accepts a calendar date as YYYY-MM-DD\n"},
       {"UnknownOption", {"--fast"},

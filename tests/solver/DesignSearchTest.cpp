@@ -268,14 +268,15 @@ TEST(DesignSearch, AgreesWithTheLoopsOnRandomQueries) {
     ASSERT_EQ(CheckDesignQuery(q), std::nullopt) << Describe(q);
     const Expected e = BruteForce(q);
     listedSome += e.trains.empty() ? 0 : 1;
-    // Every way the engine can end the loops: none, the cheapest with small tables, and
-    // tables of one to three stages wherever they apply.
-    for (int way = -2; way <= 3; ++way) {
+    // Every way the engine can run: the plain loops, the cheapest with small tables,
+    // tables of one to three stages, and the product sweep, wherever they apply.
+    for (int way = -2; way <= 4; ++way) {
       Recording ops;
       detail::EngineTuning tuning;
       tuning.shortcuts = way != -2;
       tuning.maxTableEntries = way == -1 ? 64 : 1 << 20;
-      tuning.tableStages = std::max(way, -1);
+      tuning.tableStages = way >= 1 && way <= 3 ? way : -1;
+      tuning.products = way == 4 ? 1 : 0;
       const DesignResult r = detail::RunEngine(q, ops, nullptr, tuning);
       ExpectSame(q, r, e, ops);
       if (HasFailure()) return;

@@ -1,0 +1,460 @@
+// quenmar-solve's design searches run as a process: what they list is checked against a
+// brute force over exact fractions, their refusals line by line.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <numeric>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CsvReader.h"
+#include "WorkedExample.h"
+
+// The cases below name only the fields they set; the rest keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace {
+
+namespace fs = std::filesystem;
+using u128 = unsigned __int128;
+
+struct Outcome {
+  int status = -1;  // exit status, or 128 + signal
+  std::string out, err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class DesignProcess : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("quenmar-design-test-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  pid_t Start(const std::vector<std::string>& args) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      std::vector<char*> argv{const_cast<char*>(QUENMAR_SOLVE_PATH)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      if (!freopen((dir_ / "stdout").c_str(), "w", stdout) ||
+          !freopen((dir_ / "stderr").c_str(), "w", stderr))
+        _exit(99);
+      execv(argv[0], argv.data());
+      _exit(98);
+    }
+    return pid;
+  }
+  Outcome Wait(pid_t pid) {
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), ReadFile(dir_ / "stdout"),
+            ReadFile(dir_ / "stderr")};
+  }
+  Outcome Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
+
+  fs::path dir_;
+};
+
+// A free train of stages as the plain nested loops see it, N1 outermost.
+struct Query {
+  std::vector<int> lo, hi;
+  u128 targetNum = 0, targetDen = 1;
+  // Tolerance as a fraction of the target (relative) or absolute; none with best only.
+  std::optional<std::pair<u128, u128>> absolute, relative;
+  std::size_t best = 0;
+  std::optional<std::size_t> cap;
+  std::string distinct;  // "", "meshes", "gears"
+  std::vector<int> owned;
+  bool hunting = false, coaxial = false;
+};
+
+struct Listed {
+  std::vector<int> teeth;
+  u128 num, den;  // the reduction in lowest terms
+  std::int64_t variants = 1;
+  friend bool operator==(const Listed&, const Listed&) = default;
+};
+
+u128 Gcd(u128 a, u128 b) {
+  while (b) a = std::exchange(b, a % b);
+  return a;
+}
+
+// |R - T| as the pair (numerator, denominator), for exact comparisons.
+std::pair<u128, u128> Difference(const Listed& t, const Query& q) {
+  const u128 a = t.num * q.targetDen, b = q.targetNum * t.den;
+  return {a > b ? a - b : b - a, t.den * q.targetDen};
+}
+
+std::vector<Listed> BruteForce(const Query& q) {
+  const std::size_t n = q.lo.size();
+  std::vector<Listed> trains;
+  std::map<std::vector<int>, std::size_t> firstOfKey;
+  // Each gear's counts in ascending order: its range, or the owned counts inside it.
+  std::vector<std::vector<int>> values(n);
+  for (std::size_t g = 0; g < n; ++g)
+    for (int t = q.lo[g]; t <= q.hi[g]; ++t)
+      if (q.owned.empty() || std::count(q.owned.begin(), q.owned.end(), t) > 0) values[g].push_back(t);
+  std::vector<std::size_t> at(n, 0);
+  std::vector<int> teeth(n);
+  while (true) {
+    for (std::size_t g = 0; g < n; ++g) teeth[g] = values[g][at[g]];
+    bool ok = true;
+    u128 num = 1, den = 1;
+    for (std::size_t s = 0; s < n; s += 2) {
+      den *= teeth[s];
+      num *= teeth[s + 1];
+      ok = ok && (!q.hunting || std::gcd(teeth[s], teeth[s + 1]) == 1) &&
+           (!q.coaxial || teeth[s] + teeth[s + 1] == teeth[0] + teeth[1]);
+    }
+    if (!q.owned.empty()) {
+      for (int t : teeth)
+        ok = ok && std::count(teeth.begin(), teeth.end(), t) <= std::count(q.owned.begin(), q.owned.end(), t);
+    }
+    const u128 common = Gcd(num, den);
+    Listed train{teeth, num / common, den / common};
+    const auto [dn, dd] = Difference(train, q);
+    if (q.absolute) ok = ok && dn * q.absolute->second <= q.absolute->first * dd;
+    if (q.relative)  // |R - T| <= T * a / b
+      ok = ok && dn * q.targetDen * q.relative->second <= q.targetNum * q.relative->first * dd;
+    if (ok) {
+      std::vector<int> key;
+      if (q.distinct == "meshes") {
+        std::vector<std::pair<int, int>> meshes;
+        for (std::size_t s = 0; s < n; s += 2) meshes.emplace_back(teeth[s], teeth[s + 1]);
+        std::sort(meshes.begin(), meshes.end());
+        for (auto [a, b] : meshes) key.insert(key.end(), {a, b});
+      } else if (q.distinct == "gears") {
+        std::vector<int> drivers, driven;
+        for (std::size_t s = 0; s < n; s += 2) drivers.push_back(teeth[s]), driven.push_back(teeth[s + 1]);
+        std::sort(drivers.begin(), drivers.end());
+        std::sort(driven.begin(), driven.end());
+        key = drivers;
+        key.push_back(0);
+        key.insert(key.end(), driven.begin(), driven.end());
+      }
+      if (key.empty() || !firstOfKey.contains(key)) {
+        if (!key.empty()) firstOfKey[key] = trains.size();
+        trains.push_back(train);
+      } else {
+        ++trains[firstOfKey[key]].variants;
+      }
+    }
+    std::size_t g = n;
+    while (g > 0 && at[g - 1] + 1 == values[g - 1].size()) at[g - 1] = 0, --g;
+    if (g == 0) break;
+    ++at[g - 1];
+  }
+  if (q.best > 0) {
+    std::stable_sort(trains.begin(), trains.end(), [&q](const Listed& a, const Listed& b) {
+      const auto [an, ad] = Difference(a, q);
+      const auto [bn, bd] = Difference(b, q);
+      return an * bd < bn * ad;
+    });
+    trains.resize(std::min(trains.size(), q.best));
+  }
+  if (q.cap && trains.size() > *q.cap) trains.resize(*q.cap);
+  return trains;
+}
+
+std::vector<Listed> FromCsv(const std::string& text) {
+  const auto records = quenmar::testing::ReadCsv(text);
+  EXPECT_TRUE(records.has_value()) << text.substr(0, 300);
+  std::vector<Listed> trains;
+  if (!records || records->empty()) return trains;
+  for (std::size_t r = 1; r < records->size(); ++r) {
+    const auto& row = (*records)[r];
+    Listed t{{}, std::stoull(row[3]), std::stoull(row[4]), std::stoll(row[5])};
+    for (std::size_t g = 6; g < row.size(); ++g) t.teeth.push_back(std::stoi(row[g]));
+    trains.push_back(t);
+  }
+  return trains;
+}
+
+std::string Join(const std::vector<int>& v) {
+  std::string s;
+  for (int x : v) s += (s.empty() ? "" : ",") + std::to_string(x);
+  return s;
+}
+
+TEST_F(DesignProcess, ListsWhatTheExactLoopsList) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    Query query;
+  };
+  const std::vector<int> lo2{10, 20, 10, 20}, hi2{20, 60, 20, 60};
+  const std::vector<int> lo3{6, 20, 6, 20, 6, 20}, hi3{9, 40, 9, 40, 9, 40};
+  const std::vector<int> owned{20, 20, 25, 40, 60, 60, 80, 127};
+  const Case cases[] = {
+      {"FractionTargetRelativeRange",
+       {"--target", "127/50", "--range", "2000ppm", "--max-solutions", "100000"},
+       {.lo = lo2, .hi = hi2, .targetNum = 127, .targetDen = 50, .relative = {{2000, 1000000}}, .cap = 100000}},
+      {"BestWithTiesAtTheKthPlace", {"--target", "4", "--best", "7"},
+       {.lo = lo2, .hi = hi2, .targetNum = 4, .targetDen = 1, .best = 7}},
+      {"BestBoundedByARangeAndCapped",
+       {"--target", "2.5", "--best", "50", "--range", "0.001", "--max-solutions", "9"},
+       {.lo = lo2, .hi = hi2, .targetNum = 5, .targetDen = 2, .absolute = {{1, 1000}}, .best = 50, .cap = 9}},
+      {"DistinctMeshes", {"--target", "3", "--range", "0.05", "--distinct", "meshes"},
+       {.lo = lo2, .hi = hi2, .targetNum = 3, .targetDen = 1, .absolute = {{5, 100}}, .cap = 100, .distinct = "meshes"}},
+      {"DistinctGearsThreeStagesPercent",
+       {"--target", "64.5", "--range", "0.5%", "--distinct", "gears", "--max-solutions", "5000"},
+       {.lo = lo3, .hi = hi3, .targetNum = 129, .targetDen = 2, .relative = {{5, 1000}}, .cap = 5000, .distinct = "gears"}},
+      {"OwnedGearsRepeatedCounts", {"--gears", Join(owned), "--target", "4", "--range", "3"},
+       {.lo = std::vector<int>(4, 20), .hi = std::vector<int>(4, 127), .targetNum = 4, .targetDen = 1,
+        .absolute = {{3, 1}}, .cap = 100, .owned = owned}},
+      {"HuntingCoaxialBestDistinct",
+       {"--hunting-tooth", "--coaxial", "--best", "10", "--target", "9", "--distinct", "gears"},
+       {.lo = lo2, .hi = hi2, .targetNum = 9, .targetDen = 1, .best = 10, .distinct = "gears",
+        .hunting = true, .coaxial = true}},
+      {"CapInLoopOrder", {"--target", "3", "--range", "1", "--max-solutions", "17", "--hunting-tooth"},
+       {.lo = lo2, .hi = hi2, .targetNum = 3, .targetDen = 1, .absolute = {{1, 1}}, .cap = 17, .hunting = true}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int stages = static_cast<int>(c.query.lo.size() / 2);
+    std::vector<std::string> args{"--stages", std::to_string(stages), "--format", "csv"};
+    if (c.query.owned.empty())
+      args.insert(args.end(), {"--min", Join(c.query.lo), "--max", Join(c.query.hi)});
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Outcome o = Run(args);
+    ASSERT_EQ(o.status, 0) << o.err;
+    const std::vector<Listed> expected = BruteForce(c.query);
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(FromCsv(o.out), expected);
+  }
+}
+
+// The same run in every format and order tells the same trains.
+TEST_F(DesignProcess, FormatsAndOrdersAgree) {
+  const std::vector<std::string> base{"--config", "6", "--min", "8,20,8,20,8,20", "--max",
+                                      "12,36,12,36,12,36", "--target", "31.4159", "--range",
+                                      "0.2", "--date", "2002-07-04", "--max-solutions", "100000"};
+  const auto run = [&](std::vector<std::string> extra) {
+    extra.insert(extra.begin(), base.begin(), base.end());
+    const Outcome o = Run(extra);
+    EXPECT_EQ(o.status, 0) << o.err;
+    return o.out;
+  };
+  const std::vector<Listed> found = FromCsv(run({"--format", "csv"}));
+  ASSERT_GT(found.size(), 20u);
+  std::vector<Listed> byDifference = FromCsv(run({"--format", "csv", "--sort", "difference"}));
+  EXPECT_TRUE(std::is_permutation(found.begin(), found.end(), byDifference.begin(), byDifference.end()));
+  const Query q{.targetNum = 314159, .targetDen = 10000};
+  EXPECT_TRUE(std::is_sorted(byDifference.begin(), byDifference.end(), [&q](const Listed& a, const Listed& b) {
+    const auto [an, ad] = Difference(a, q);
+    const auto [bn, bd] = Difference(b, q);
+    return an * bd < bn * ad;
+  }));
+
+  const nlohmann::json doc = nlohmann::json::parse(run({"--format", "json", "--sort", "difference"}));
+  ASSERT_EQ(doc["solutions"].size(), byDifference.size());
+  for (std::size_t i = 0; i < byDifference.size(); ++i)
+    EXPECT_EQ(doc["solutions"][i]["teeth"].get<std::vector<int>>(), byDifference[i].teeth);
+  EXPECT_EQ(doc["count"], byDifference.size());
+  EXPECT_EQ(doc["outcome"], "solutions");
+  EXPECT_EQ(doc["stopped"], false);
+  EXPECT_EQ(doc["configuration"]["name"], "Triple Reduction");
+
+  // Text: the results file with the sort line, rows in the order of the CSV; --list the
+  // rows alone.
+  const std::string text = run({"--sort", "difference"});
+  const std::string list = run({"--sort", "difference", "--list"});
+  EXPECT_EQ(text.substr(0, text.find("Method")), "Quenmar V1.01\nDate: 7/4/2002\nSolutions Are Sorted By Difference\n");
+  const std::size_t rows = text.find("N6\n") + 3;
+  EXPECT_EQ(text.substr(rows, list.size()), list);
+  EXPECT_EQ(text.substr(rows + list.size()),
+            "The number of solutions found was: " + std::to_string(found.size()) + "\n");
+  std::size_t line = 0;
+  for (std::size_t i = 0; i < byDifference.size(); ++i, line = list.find('\n', line) + 1) {
+    std::string teeth;
+    for (int t : byDifference[i].teeth) teeth += std::string(7 - std::to_string(t).size(), ' ') + std::to_string(t);
+    EXPECT_EQ(list.substr(line + 18, teeth.size()), teeth);
+  }
+  EXPECT_EQ(line, list.size());
+}
+
+// In loop order and within the form's ranges, the design search lists what the form's
+// search lists. Only a printed difference may differ in its last digit: the design
+// search rounds the exact |R - T| once (0.0115 prints as 0.011), the form subtracts
+// rounded doubles (0.012).
+TEST_F(DesignProcess, FoundOrderMatchesTheFormsSearch) {
+  EXPECT_EQ(Run({"--config", "1", "--date", "2002-07-04", "--format", "text"}).out,
+            quenmar::examples::kWorkedExample);
+  const auto withoutDifferences = [](const std::string& text) {
+    std::string kept;
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = text.find('\n', at) + 1;
+      const std::string line = text.substr(at, end - at);
+      kept += line.size() > 8 && line[4] == '.' ? line.substr(8) : line;
+      at = end;
+    }
+    return kept;
+  };
+  for (const char* config : {"0", "2", "3", "4", "5", "6"}) {
+    SCOPED_TRACE(config);
+    const std::vector<std::string> args{"--config", config, "--date", "2002-07-04", "--range", "0.05"};
+    std::vector<std::string> design = args;
+    design.insert(design.end(), {"--sort", "found"});
+    const Outcome legacy = Run(args);
+    EXPECT_NE(legacy.out.find("was: "), std::string::npos);
+    EXPECT_EQ(withoutDifferences(Run(design).out), withoutDifferences(legacy.out));
+  }
+}
+
+TEST_F(DesignProcess, PublishedTrainsAreListed) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::vector<int>> trains;  // each in one of its stage orders
+  };
+  const Case cases[] = {
+      {"MotionWorksOf12HuntingTooth",
+       {"--stages", "2", "--min", "13,45,13,45", "--max", "37,128,37,128", "--target", "12",
+        "--range", "0", "--hunting-tooth", "--distinct", "meshes", "--max-solutions", "100000"},
+       {{15, 52, 13, 45}, {32, 111, 37, 128}, {23, 80, 20, 69}, {25, 87, 29, 100}}},
+      {"RevertedPairOf28Thirds",
+       {"--stages", "2", "--min", "12,12,12,12", "--max", "120,120,120,120", "--target", "28/3",
+        "--range", "0", "--coaxial", "--distinct", "meshes", "--max-solutions", "100000"},
+       {{30, 70, 20, 80}}},
+      {"ChangeGearSetMetricOnInch",
+       {"--stages", "2", "--gears", "@" QUENMAR_SOURCE_DIR "/docs/examples/change-gears.txt",
+        "--best", "20", "--target", "127/100"},
+       {{25, 20, 80, 127}, {50, 60, 120, 127}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--format", "csv"});
+    const Outcome o = Run(args);
+    ASSERT_EQ(o.status, 0) << o.err;
+    const std::vector<Listed> listed = FromCsv(o.out);
+    for (const std::vector<int>& train : c.trains) {
+      const std::vector<int> swapped{train[2], train[3], train[0], train[1]};
+      EXPECT_TRUE(std::any_of(listed.begin(), listed.end(), [&](const Listed& t) {
+        return t.teeth == train || t.teeth == swapped;
+      })) << Join(train);
+    }
+    for (const Listed& t : listed) EXPECT_EQ(t.num * t.teeth[0] * t.teeth[2], t.den * t.teeth[1] * t.teeth[3]);
+  }
+}
+
+TEST_F(DesignProcess, BadInputTouchesNothing) {
+  const fs::path badFile = dir_ / "gears.txt";
+  { std::ofstream(badFile) << "20 25\n# spare\n30 x40\n"; }
+  const std::string missing = (dir_ / "missing.txt").string();
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    std::string err;  // after "quenmar-solve: "
+  };
+  const std::string target = "--target accepts a decimal such as 3.624 or a fraction A/B of positive "
+                             "whole numbers such as 127/90, from 0 to 125000000";
+  const std::string range = "--range accepts a decimal from 0 to 125000000 (absolute), or a decimal "
+                            "followed by ppm (up to 1000000) or % (up to 100), relative to the target";
+  const std::string gears = "--gears accepts teeth counts from 1 to 500, each gear owned listed once";
+  const Row rows[] = {
+      {"ZeroDenominator", {"--target", "127/0"}, target + " (the denominator is 0)"},
+      {"MalformedFraction", {"--target", "127/9x"}, target + " (not a fraction: \"127/9x\")"},
+      {"TargetTooLarge", {"--target", "125000001", "--best", "3"}, target + " (larger than 125000000)"},
+      {"UnknownSuffix", {"--range", "5ppb"}, range + " (unknown suffix \"ppb\")"},
+      {"RelativeTooLarge", {"--range", "101%", "--sort", "difference"}, range + " (larger than 100%)"},
+      {"BestZero", {"--best", "0"}, "--best accepts a whole number from 1 to 10000000"},
+      {"BestTooLarge", {"--best", "10000001"}, "--best accepts a whole number from 1 to 10000000"},
+      {"MaximumTooLarge", {"--max-solutions", "10000001"},
+       "--max-solutions accepts a whole number from 0 to 10000000"},
+      {"BestSortedFound", {"--best", "5", "--sort", "found"},
+       "--sort found contradicts --best, which lists the trains by difference"},
+      {"BestSortedText", {"--sort", "text", "--best", "5"},
+       "--sort text contradicts --best, which lists the trains by difference"},
+      {"UnknownSort", {"--sort", "size"}, "--sort accepts found, text or difference"},
+      {"UnknownDistinct", {"--distinct", "teeth"}, "--distinct accepts meshes or gears"},
+      {"UnknownFormat", {"--format", "xml"}, "--format accepts text, csv or json"},
+      {"ListAsCsv", {"--list", "--format", "csv"},
+       "--list prints text rows; it cannot be combined with --format csv"},
+      {"StagesOutOfRange", {"--stages", "7"}, "--stages accepts a whole number of stages from 1 to 6"},
+      {"StagesZero", {"--stages", "0"}, "--stages accepts a whole number of stages from 1 to 6"},
+      {"StagesWithConfig", {"--stages", "2", "--config", "1"},
+       "--stages cannot be combined with --config (a free train of stages has no configuration)"},
+      {"StagesListTooShort", {"--stages", "2", "--min", "10,10,10"},
+       "--min accepts 4 whole numbers from 1 to 500 (N1..N4, as --stages 2 asks), separated by commas"},
+      {"StagesListOfSix", {"--stages", "4", "--max", "25,25,25,25,25,25"},
+       "--max accepts 8 whole numbers from 1 to 500 (N1..N8, as --stages 4 asks), separated by commas"},
+      {"SixNumbersWithoutStages", {"--coaxial", "--min", "10,10,10,10"},
+       "--min accepts six whole numbers from 1 to 500 (N1..N6), separated by commas"},
+      {"GearOutOfRange", {"--gears", "20,501"}, gears + " (501 is not within 1..500)"},
+      {"GearListHole", {"--gears", "20,,30"}, gears + " (an empty place in the list)"},
+      {"GearFileLine", {"--gears", "@" + badFile.string()}, gears + " (line 3: \"x40\" is not a whole number)"},
+      {"GearFileMissing", {"--gears", "@" + missing}, "--gears cannot read " + missing + ": No such file or directory"},
+      {"GearFileIsAFolder", {"--gears", "@" + dir_.string()}, "--gears cannot read " + dir_.string() + ": Is a directory"},
+      {"ConfigStillChecked", {"--config", "8", "--best", "3"}, "--config accepts a configuration index from 0 to 6"},
+  };
+  const fs::path file = dir_ / "kept.txt";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    { std::ofstream(file) << "kept"; }
+    std::vector<std::string> args = row.args;
+    args.insert(args.end(), {"--output", file.string()});
+    const Outcome o = Run(args);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.err, "quenmar-solve: " + row.err + "\n");
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(ReadFile(file), "kept");
+  }
+}
+
+TEST_F(DesignProcess, HelpGivesEveryLimit) {
+  const Outcome help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* text : {"--stages K", "1..6", "--sort ORDER", "found", "text", "difference",
+                           "--best K", "1..10000000", "--distinct KIND", "meshes", "gears",
+                           "--format FORMAT", "csv", "json", "--gears LIST|@FILE", "--hunting-tooth",
+                           "--coaxial", "0..125000000", "A/B", "ppm", "%", "0..10000000"})
+    EXPECT_NE(help.out.find(text), std::string::npos) << text;
+}
+
+TEST_F(DesignProcess, InterruptWritesTheBestSoFar) {
+  const fs::path file = dir_ / "best.json";
+  // Six free stages of 1..500 teeth: far more than this test waits for, however fast.
+  const std::string lo = "1,1,1,1,1,1,1,1,1,1,1,1", hi = "500,500,500,500,500,500,500,500,500,500,500,500";
+  const pid_t pid = Start({"--stages", "6", "--min", lo, "--max", hi, "--target", "3.14159265358979",
+                           "--best", "10", "--format", "json", "--output", file.string()});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_EQ(kill(pid, SIGINT), 0);
+  std::thread guard([pid] {  // against a search that ignores the signal
+    for (int i = 0; i < 100; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (kill(pid, 0) != 0) return;
+    }
+    kill(pid, SIGKILL);
+  });
+  const Outcome o = Wait(pid);
+  guard.join();
+  EXPECT_EQ(o.status, 130);
+  const nlohmann::json doc = nlohmann::json::parse(ReadFile(file));
+  EXPECT_EQ(doc["stopped"], true);
+  EXPECT_EQ(doc["count"], doc["solutions"].size());
+  EXPECT_LE(doc["count"].get<int>(), 10);
+}
+
+}  // namespace
