@@ -61,10 +61,23 @@ QPainterPath GearOutline(const PlacedGear& gear, double module, double scale, QP
   return path;
 }
 
-void Label(QPainter& painter, QPointF at, const QString& text, const QColor& colour) {
+// Draws a boxed label centred at `at`, moved along `away` (up or down) past the labels
+// already placed, so that gears sharing a shaft keep readable labels.
+void Label(QPainter& painter, QPointF at, const QString& text, const QColor& colour,
+           std::vector<QRectF>& placed, double away) {
   const QFontMetricsF metrics(painter.font());
   QRectF box = metrics.boundingRect(text).adjusted(-3, -1, 3, 1);
   box.moveCenter(at);
+  for (bool clash = true; clash;) {
+    clash = false;
+    for (const QRectF& other : placed) {
+      if (!box.intersects(other)) continue;
+      box.translate(0, away * (box.height() + 2));
+      clash = true;
+      break;
+    }
+  }
+  placed.push_back(box);
   painter.setPen(QPen(colour, 1));
   painter.setBrush(QColor(255, 255, 255, 225));
   painter.drawRoundedRect(box, 3, 3);
@@ -130,8 +143,11 @@ void TrainDrawing::Paint(QPainter& painter, const QRectF& area) const {
                                     : QString());
   const double line = metrics.lineSpacing();
   const double legendHeight = line * legend.size() + 8;
-  // Room above for the driven gears' labels, below for the scale bar.
-  const QRectF frame = area.adjusted(12, 12 + line * 1.4, -12, -12 - legendHeight - line * 1.5);
+  // Room above for the driven gears' labels (stacked where a coaxial train's gears share a
+  // shaft), below for the scale bar.
+  const int stacked = layout.coaxial ? static_cast<int>(layout.stages.size() + 1) / 2 : 1;
+  const QRectF frame =
+      area.adjusted(12, 12 + line * (0.5 + 1.25 * stacked), -12, -12 - legendHeight - line * 1.5);
 
   // Fit every gear's tip circle into the frame, keeping its proportions.
   double left = 1e300, right = -1e300, top = 1e300, bottom = -1e300;
@@ -173,25 +189,24 @@ void TrainDrawing::Paint(QPainter& painter, const QRectF& area) const {
   for (const PlacedGear& gear : layout.gears) painter.drawEllipse(place(gear.x, gear.y), 3.0, 3.0);
 
   // Each mesh marked with its stage number where the pitch circles touch.
+  std::vector<QRectF> placed;
   for (std::size_t s = 0; s < layout.stages.size(); ++s) {
     const PlacedGear& driver = layout.gears[2 * s];
     const PlacedGear& driven = layout.gears[2 * s + 1];
     const double towards = driven.x > driver.x ? 1.0 : -1.0;
     Label(painter, place(driver.x + towards * driver.pitchRadius, driver.y),
-          QString::number(s + 1), StageColour(static_cast<int>(s)));
+          QString::number(s + 1), StageColour(static_cast<int>(s)), placed, 1.0);
   }
   // Teeth counts: a driven gear's above its rim, a driver's inside, below its shaft.
   for (const PlacedGear& gear : layout.gears) {
     const QString text = QStringLiteral("N%1  %2").arg(gear.gear + 1).arg(gear.teeth);
-    QPointF at;
     if (gear.gear % 2 == 1) {
-      at = place(gear.x, gear.y - gear.pitchRadius - m_module) - QPointF(0, line * 0.7);
+      const QPointF above = place(gear.x, gear.y - gear.pitchRadius - m_module) - QPointF(0, line * 0.7);
+      Label(painter, above, text, StageColour(gear.stage), placed, -1.0);
     } else {
-      const double angle = kPi / 2 - 0.45 * (gear.stage / 2);
-      const double radius = std::max(gear.pitchRadius * 0.55 * scale, line * 1.2);
-      at = place(gear.x, gear.y) + QPointF(radius * std::cos(angle), radius * std::sin(angle));
+      const double below = std::max(gear.pitchRadius * 0.55 * scale, line * 1.2);
+      Label(painter, place(gear.x, gear.y) + QPointF(0, below), text, StageColour(gear.stage), placed, 1.0);
     }
-    Label(painter, at, text, StageColour(gear.stage));
   }
 
   // A scale bar of a round length near a fifth of the drawing.

@@ -1,6 +1,7 @@
 // quenmar-design: the design searches in a window of their own.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 
@@ -26,13 +27,16 @@ int main(int argc, char* argv[]) {
   parser.process(app);
 
   quenmar::design::DesignWindow window;
-  if (!parser.positionalArguments().isEmpty()) {
-    if (auto error = window.OpenSetup(parser.positionalArguments().first())) {
-      std::fprintf(stderr, "quenmar-design: %s\n", qPrintable(*error));
-      return 2;
-    }
-  }
   window.show();
-  if (parser.isSet(search)) QTimer::singleShot(0, &window, [&window] { window.Search(); });
+  // A setup that cannot be opened is reported; the window keeps the last setup and stays.
+  std::optional<QString> error;
+  if (!parser.positionalArguments().isEmpty())
+    error = window.OpenSetup(parser.positionalArguments().first());
+  if (error) {
+    std::fprintf(stderr, "quenmar-design: %s\n", qPrintable(*error));
+    QMessageBox::warning(&window, QStringLiteral("Open setup"), *error);
+  } else if (parser.isSet(search)) {
+    QTimer::singleShot(0, &window, [&window] { window.Search(); });
+  }
   return app.exec();
 }
