@@ -182,8 +182,7 @@ void DesignWindow::BuildActions() {
   m_exportDrawingAction =
       file->addAction(tr("Export &drawing..."), this, &DesignWindow::ExportDrawing);
   file->addSeparator();
-  QAction* reset = file->addAction(tr("&Reset to defaults"), this, &DesignWindow::ResetInputs);
-  (void)reset;
+  file->addAction(tr("&Reset to defaults"), this, &DesignWindow::ResetInputs);
   file->addSeparator();
   QAction* quit = file->addAction(tr("&Quit"), this, &QWidget::close);
   quit->setShortcut(QKeySequence::Quit);

@@ -322,6 +322,13 @@ class DesignWindowTest : public QObject {
       QTest::keyClick(Results(*w), Qt::Key_E, Qt::ControlModifier);
       const QByteArray json = ReadAll(File("stopped.json"));
       QVERIFY(json.contains("\"stopped\": true") || json.contains("\"stopped\":true"));
+      // A file that cannot be written is reported with its path, never as written.
+      m_errors.clear();
+      m_answers = {File("missing/trains.csv")};
+      QTest::keyClick(Results(*w), Qt::Key_E, Qt::ControlModifier);
+      QCOMPARE(m_errors.size(), 1);
+      QVERIFY2(m_errors[0].startsWith(File("missing/trains.csv") + " cannot be written"), qPrintable(m_errors[0]));
+      QVERIFY(!Status(*w).contains("missing"));
     }
   }
 
