@@ -202,17 +202,24 @@ class TerminalOperations : public DesignOperations {
   bool drawn_ = false;
 };
 
-std::string OutputText(const Plan& plan, const DesignResult& result, bool list,
-                       const CalendarDate& date) {
+// The run's output in the chosen format, handed to `sink` piece by piece.
+void WriteOutput(const Plan& plan, const DesignResult& result, bool list, const CalendarDate& date,
+                 const DesignSink& sink) {
   switch (plan.format) {
-    case Format::Csv: return DesignCsv(plan.query, result);
-    case Format::Json: return DesignJson(plan.query, result);
+    case Format::Csv: return WriteDesignCsv(plan.query, result, sink);
+    case Format::Json: return WriteDesignJson(plan.query, result, sink);
     case Format::Text: break;
   }
-  if (!list) return DesignText(plan.query, result, {date.day, date.month, date.year});
+  if (!list) return WriteDesignText(plan.query, result, {date.day, date.month, date.year}, sink);
   std::string rows;
-  for (const DesignTrain& train : result.trains) rows += FormatDesignRow(train) + '\n';
-  return rows;
+  for (const DesignTrain& train : result.trains) {
+    rows += FormatDesignRow(train) + '\n';
+    if (rows.size() >= 64 * 1024) {
+      sink(rows);
+      rows.clear();
+    }
+  }
+  if (!rows.empty()) sink(rows);
 }
 
 }  // namespace
@@ -239,15 +246,19 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
   const DesignResult result = RunDesignSearch(plan.query, ops, env.stopRequested);
   ops.FinishBar();
 
-  const std::string text = OutputText(plan, result, options.list, options.date);
+  // Every byte of the output goes through this one sink: the file, or standard output.
+  const DesignSink sink = [&](std::string_view piece) {
+    if (file.isOpen())
+      file.WriteText(piece);
+    else
+      out << piece;
+  };
+  WriteOutput(plan, result, options.list, options.date, sink);
   if (file.isOpen()) {
-    file.WriteText(text);
     if (const FileStatus closed = file.Close(); !closed.ok()) {
       err << kProgram << ": cannot write " << closed.message() << '\n';
       return 1;
     }
-  } else {
-    out << text;
   }
   out.flush();
   return result.stopped ? 130 : 0;

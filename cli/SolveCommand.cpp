@@ -219,13 +219,11 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
     err << kProgram << ": " << FirstLine(e.what()) << " (see --help)\n";
     return 2;
   }
-  bool design = huntingTooth || coaxial;
   for (std::size_t i = 0; i < std::size(valued); ++i)
-    if (app.get_option(valued[i][0])->count() > 0) {
-      given.emplace_back(valued[i][0], texts[i]);
-      design = design || i >= kFirstDesignOption;
-    }
-  design = design || !WithinFormLimits(given);
+    if (app.get_option(valued[i][0])->count() > 0) given.emplace_back(valued[i][0], texts[i]);
+  bool design = huntingTooth || coaxial || !WithinFormLimits(given);
+  for (std::size_t i = kFirstDesignOption; i < std::size(valued); ++i)
+    design = design || app.get_option(valued[i][0])->count() > 0;
   if (design) {
     // --config and --date mean the same in both searches; the design search reads the rest.
     std::vector<std::pair<std::string, std::string>> shared;

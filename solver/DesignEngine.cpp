@@ -96,13 +96,18 @@ class TailTable {
     std::uint32_t sum;
   };
 
-  TailTable(const Plan& plan, int stages) : plan_(plan), first_(plan.gears - 2 * stages), gears_(2 * stages) {
+  TailTable(const Plan& plan, int stages, Pacer& pacer)
+      : plan_(plan), first_(plan.gears - 2 * stages), gears_(2 * stages) {
     std::uint64_t count = 1;
     for (int g = 0; g < gears_; ++g) count *= static_cast<std::uint64_t>(Span(g));
     entries_.reserve(static_cast<std::size_t>(count));
     Teeth12 t{};
     for (int g = 0; g < gears_; ++g) t[g] = plan.lo[first_ + g];
     for (std::uint32_t index = 0; index < count; ++index) {
+      if ((index & 0xFFFFF) == 0xFFFFF) {
+        pacer.Work(0x100000);
+        if (pacer.Stopped()) return;  // the loops do not run then
+      }
       Consider(t, index);
       for (int g = gears_ - 1; g >= 0; --g) {  // the next combination in loop order
         if (++t[g] <= plan.hi[first_ + g]) break;
@@ -147,9 +152,12 @@ class TailTable {
   void Consider(const Teeth12& t, std::uint32_t index) {
     std::uint64_t num = 1, den = 1;
     const int sum = t[0] + t[1];
-    std::array<int, kMaxTeeth + 1> used{};
     for (int g = 0; g < gears_; ++g) {
-      if (plan_.owned && ++used[t[g]] > plan_.ownedCount[t[g]]) return;
+      if (plan_.owned) {  // this count, taken once more for each earlier gear of the same
+        int taken = 1;
+        for (int k = 0; k < g; ++k) taken += t[k] == t[g] ? 1 : 0;
+        if (taken > plan_.ownedCount[t[g]]) return;
+      }
       if (g % 2 == 0) {
         den *= static_cast<std::uint64_t>(t[g]);
         continue;
@@ -373,8 +381,8 @@ DesignResult RunEngine(const DesignQuery& query, DesignOperations& operations,
     }
   }
   std::optional<TailTable> table;
-  if (strategy.tableStages > 0) table.emplace(plan, strategy.tableStages);
-  Loops(plan, sink, pacer, table ? &*table : nullptr, strategy.solveLast).Run();
+  if (strategy.tableStages > 0) table.emplace(plan, strategy.tableStages, pacer);
+  if (!pacer.Stopped()) Loops(plan, sink, pacer, table ? &*table : nullptr, strategy.solveLast).Run();
   if (!pacer.Stopped()) pacer.Position(1.0);
   return sink.Finish(pacer.Stopped());
 }

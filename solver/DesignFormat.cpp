@@ -80,6 +80,32 @@ bool ReachedMaximum(const DesignQuery& query, const DesignResult& result) {
           static_cast<std::int64_t>(result.trains.size()) >= *query.maxSolutions);
 }
 
+// Gathers text and hands it on in pieces of about 64 KiB.
+class Chunks {
+ public:
+  explicit Chunks(const DesignSink& sink) : sink_(sink) {}
+  ~Chunks() { Flush(); }
+  std::string& text() { return text_; }
+  void Next() {
+    if (text_.size() >= kPiece) Flush();
+  }
+  void Flush() {
+    if (!text_.empty()) sink_(text_);
+    text_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kPiece = 64 * 1024;
+  const DesignSink& sink_;
+  std::string text_;
+};
+
+std::string Collect(const std::function<void(const DesignSink&)>& write) {
+  std::string all;
+  write([&all](std::string_view piece) { all += piece; });
+  return all;
+}
+
 }  // namespace
 
 std::string DesignSortLine(SortOrder sort) {
@@ -91,8 +117,10 @@ std::string DesignSortLine(SortOrder sort) {
   return "Solutions Are Not Sorted";
 }
 
-std::string DesignCsv(const DesignQuery& query, const DesignResult& result) {
-  std::string csv = "difference,relative_ppm,reduction,numerator,denominator,variants";
+void WriteDesignCsv(const DesignQuery& query, const DesignResult& result, const DesignSink& sink) {
+  Chunks chunks(sink);
+  std::string& csv = chunks.text();
+  csv = "difference,relative_ppm,reduction,numerator,denominator,variants";
   for (int g = 1; g <= GearCount(query); ++g) csv += ",N" + std::to_string(g);
   csv += "\r\n";
   for (const DesignTrain& train : result.trains) {
@@ -109,11 +137,18 @@ std::string DesignCsv(const DesignQuery& query, const DesignResult& result) {
       AppendWhole(csv, teeth);
     }
     csv += "\r\n";
+    chunks.Next();
   }
-  return csv;
 }
 
-std::string DesignJson(const DesignQuery& query, const DesignResult& result) {
+std::string DesignCsv(const DesignQuery& query, const DesignResult& result) {
+  return Collect([&](const DesignSink& sink) { WriteDesignCsv(query, result, sink); });
+}
+
+// The inputs, then the solutions one compact object a line, then the count and outcome.
+// The document is written in pieces rather than built whole: a JSON tree of ten million
+// trains would take many times the memory of the trains themselves.
+void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const DesignSink& sink) {
   using json = nlohmann::ordered_json;
   json doc;
   if (query.stages > 0) {
@@ -145,26 +180,45 @@ std::string DesignJson(const DesignQuery& query, const DesignResult& result) {
       {"gears", query.ownedGears.empty() ? json(nullptr) : json(query.ownedGears)},
       {"hunting_tooth", query.huntingTooth},
       {"coaxial", query.coaxial}};
-  json solutions = json::array();
+
+  Chunks chunks(sink);
+  std::string& text = chunks.text();
+  text = doc.dump(2);
+  text.erase(text.rfind('}'));  // the closing brace comes after the solutions
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  text += ",\n  \"solutions\": [";
+  bool first = true;
   for (const DesignTrain& train : result.trains) {
-    solutions.push_back({{"difference", train.dDifference},
-                         {"relative_ppm", train.relativePpm},
-                         {"reduction", train.dReduction},
-                         {"numerator", train.reduction.num},
-                         {"denominator", train.reduction.den},
-                         {"variants", train.variants},
-                         {"teeth", train.teeth}});
+    const json solution = {{"difference", train.dDifference},
+                           {"relative_ppm", train.relativePpm},
+                           {"reduction", train.dReduction},
+                           {"numerator", train.reduction.num},
+                           {"denominator", train.reduction.den},
+                           {"variants", train.variants},
+                           {"teeth", train.teeth}};
+    text += first ? "\n    " : ",\n    ";
+    text += solution.dump();
+    first = false;
+    chunks.Next();
   }
-  doc["solutions"] = std::move(solutions);
-  doc["count"] = result.trains.size();
-  doc["outcome"] = OutcomeName(result.outcome);
-  doc["stopped"] = result.stopped;
-  return doc.dump(2) + "\n";
+  text += first ? "],\n" : "\n  ],\n";
+  const json closing = {{"count", result.trains.size()},
+                        {"outcome", OutcomeName(result.outcome)},
+                        {"stopped", result.stopped}};
+  std::string tail = closing.dump(2);  // "{\n  \"count\": ...\n}"
+  text += tail.substr(2);
+  text += '\n';
 }
 
-std::string DesignText(const DesignQuery& query, const DesignResult& result,
-                       const DesignDate& date) {
-  std::string out = "Quenmar V1.01\nDate: ";
+std::string DesignJson(const DesignQuery& query, const DesignResult& result) {
+  return Collect([&](const DesignSink& sink) { WriteDesignJson(query, result, sink); });
+}
+
+void WriteDesignText(const DesignQuery& query, const DesignResult& result, const DesignDate& date,
+                     const DesignSink& sink) {
+  Chunks chunks(sink);
+  std::string& out = chunks.text();
+  out = "Quenmar V1.01\nDate: ";
   text::AppendInteger(out, date.month, 0);
   out += '/';
   text::AppendInteger(out, date.day, 0);
@@ -189,11 +243,18 @@ std::string DesignText(const DesignQuery& query, const DesignResult& result,
   else
     out += " none";
   out += '\n' + DesignColumnHeader(GearCount(query)) + '\n';
-  for (const DesignTrain& train : result.trains) out += FormatDesignRow(train) + '\n';
+  for (const DesignTrain& train : result.trains) {
+    out += FormatDesignRow(train) + '\n';
+    chunks.Next();
+  }
   out += CountLine(static_cast<int>(result.trains.size()));
   if (result.trains.empty()) out += kNoSolutionLine;
   if (ReachedMaximum(query, result)) out += kMaximumLine;
-  return out;
+}
+
+std::string DesignText(const DesignQuery& query, const DesignResult& result,
+                       const DesignDate& date) {
+  return Collect([&](const DesignSink& sink) { WriteDesignText(query, result, date, sink); });
 }
 
 }  // namespace quenmar::design

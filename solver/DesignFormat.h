@@ -3,7 +3,9 @@
 // --format and from the design window's export), and the text form's header and
 // closing lines for a run sorted other than in loop order.
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "DesignSearch.h"
 
@@ -32,5 +34,14 @@ std::string DesignText(const DesignQuery& query, const DesignResult& result,
                        const DesignDate& date);
 // The sort line of that header (without its line break).
 std::string DesignSortLine(SortOrder sort);
+
+// The same three texts handed to `sink` in pieces of bounded size, so that a run of
+// millions of trains is written without a second copy of it in memory. The pieces
+// joined are exactly what the functions above return.
+using DesignSink = std::function<void(std::string_view)>;
+void WriteDesignCsv(const DesignQuery& query, const DesignResult& result, const DesignSink& sink);
+void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const DesignSink& sink);
+void WriteDesignText(const DesignQuery& query, const DesignResult& result, const DesignDate& date,
+                     const DesignSink& sink);
 
 }  // namespace quenmar::design

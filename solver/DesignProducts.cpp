@@ -20,7 +20,7 @@ namespace {
 // span from the smallest to the largest, and the gears that make a given product.
 class ProductSet {
  public:
-  ProductSet(const Plan& plan, int side) : plan_(plan), side_(side) {
+  ProductSet(const Plan& plan, int side, Pacer& pacer) : plan_(plan), side_(side), pacer_(pacer) {
     count_ = plan.stages;
     suffixLo_.assign(static_cast<std::size_t>(count_) + 1, 1);
     suffixHi_.assign(static_cast<std::size_t>(count_) + 1, 1);
@@ -78,12 +78,13 @@ class ProductSet {
     if (i == count_) {
       const std::uint64_t offset = product - lo_;
       bits_[offset / 64] |= std::uint64_t{1} << (offset % 64);
+      if ((++marked_ & 0xFFFFF) == 0) pacer_.Work(0x100000);
       return;
     }
     const int source = Source(i);
     const int from = source >= 0 ? std::max(Lo(i), teeth[source]) : Lo(i);
     const int to = source >= 0 ? std::min(Hi(i), teeth[source]) : Hi(i);
-    for (int v = from; v <= to; ++v) {
+    for (int v = from; v <= to && !pacer_.Stopped(); ++v) {
       if (!Take(v, used)) continue;
       ++used[v];
       teeth[i] = v;
@@ -116,6 +117,8 @@ class ProductSet {
 
   const Plan& plan_;
   int side_, count_ = 0;
+  Pacer& pacer_;
+  std::uint64_t marked_ = 0;
   std::vector<std::uint64_t> suffixLo_, suffixHi_;
   std::uint64_t lo_ = 1, hi_ = 1;
   std::vector<std::uint64_t> bits_;
@@ -124,9 +127,10 @@ class ProductSet {
 class ProductSweep {
  public:
   ProductSweep(const Plan& plan, Collector& sink, Pacer& pacer)
-      : plan_(plan), sink_(sink), pacer_(pacer), drivers_(plan, 0), driven_(plan, 1) {}
+      : plan_(plan), sink_(sink), pacer_(pacer), drivers_(plan, 0, pacer), driven_(plan, 1, pacer) {}
 
   void Run() {
+    if (pacer_.Stopped()) return;  // the bitsets may be incomplete
     const Fraction& target = sink_.Target();
     const long double span = static_cast<long double>(drivers_.Hi() - drivers_.Lo()) + 1;
     std::uint64_t sinceProgress = 0;

@@ -145,6 +145,9 @@ class DesignOperations {
 //   and of driven gears in use (Gears): N5 and N6 of a double and the unused gears of a
 //   single are not part of it, nor of the owned-gear, hunting-tooth and coaxial tests,
 //   which read the reported gears N1..Nk only.
+// - Where the loops would be very long, a listing may be found out of loop order (by
+//   the products of drivers and of driven gears): the same trains, handed to Listed in
+//   one batch at the end; a stopped run then lists, in loop order, what it had found.
 // - Memory: the engine's tables are sized within a fixed budget (well under 2 GiB) and
 //   it falls back to more loops rather than larger tables; CheckDesignQuery refuses a
 //   query only where the trains it must keep would not fit.

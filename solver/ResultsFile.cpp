@@ -88,13 +88,13 @@ void ResultsFileWriter::WriteRow(std::string_view row) {
   Write("\n");
 }
 
+void ResultsFileWriter::WriteText(std::string_view text) { Write(text); }
+
 void ResultsFileWriter::WriteCountLine(int nSolutionsFound) { Write(CountLine(nSolutionsFound)); }
 
 void ResultsFileWriter::WriteNoSolutionLine() { Write(kNoSolutionLine); }
 
 void ResultsFileWriter::WriteMaximumLine() { Write(kMaximumLine); }
-
-void ResultsFileWriter::WriteText(std::string_view text) { Write(text); }
 
 FileStatus ResultsFileWriter::Close() {
   if (file_) {

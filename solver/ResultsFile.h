@@ -67,10 +67,10 @@ class ResultsFileWriter {
   FileStatus Open(const std::string& path);  // created when missing, emptied when present
   void WriteHeader(const ResultsHeader& header);
   void WriteRow(std::string_view row);
+  void WriteText(std::string_view text);  // as it stands, line breaks included
   void WriteCountLine(int nSolutionsFound);
   void WriteNoSolutionLine();
   void WriteMaximumLine();
-  void WriteText(std::string_view text);  // as it stands, line breaks included
   FileStatus Close();
   bool isOpen() const { return file_ != nullptr; }
 

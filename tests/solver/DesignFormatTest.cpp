@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -205,6 +207,52 @@ TEST(DesignFormat, HeadersOutcomesAndStops) {
     EXPECT_EQ(doc["range"].is_null(), !c.query.tolerance);
     EXPECT_EQ(doc["min_teeth"].get<std::vector<int>>(), c.query.minTeeth);
     EXPECT_EQ(doc["max_teeth"].get<std::vector<int>>(), c.query.maxTeeth);
+  }
+}
+
+// Long runs are written in pieces: every piece ends on a whole record, and the pieces
+// joined read back as the whole run.
+TEST(DesignFormat, LongRunsWrittenInPieces) {
+  DesignQuery query = Query(0, 3, std::vector(6, 1), std::vector(6, 500), "3.14159265358979", "1%");
+  DesignResult result{{}, DesignOutcome::Solutions, false};
+  for (int i = 0; i < 20000; ++i) {
+    DesignTrain t;
+    t.teeth = {1 + i % 500, 2, 3, 4, 5, 1 + i / 500};
+    t.reduction = Reduced(static_cast<std::uint64_t>(40 * (1 + i / 500)), static_cast<std::uint64_t>(15 * (1 + i % 500)));
+    t.dReduction = ToDouble(t.reduction);
+    result.trains.push_back(t);
+  }
+  struct Case {
+    const char* name;
+    std::function<void(const DesignSink&)> write;
+  };
+  const Case cases[] = {
+      {"csv", [&](const DesignSink& sink) { WriteDesignCsv(query, result, sink); }},
+      {"json", [&](const DesignSink& sink) { WriteDesignJson(query, result, sink); }},
+      {"text", [&](const DesignSink& sink) { WriteDesignText(query, result, {1, 1, 2027}, sink); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> pieces;
+    c.write([&pieces](std::string_view piece) { pieces.emplace_back(piece); });
+    EXPECT_GT(pieces.size(), 10u);
+    std::string all;
+    for (const std::string& piece : pieces) {
+      EXPECT_LE(piece.size(), 80u * 1024);
+      EXPECT_TRUE(piece.back() == '\n' || piece.back() == '}') << piece.substr(piece.size() - 20);
+      all += piece;
+    }
+    if (std::string(c.name) == "csv") {
+      EXPECT_EQ(all, DesignCsv(query, result));
+      EXPECT_EQ(quenmar::testing::ReadCsv(all)->size(), result.trains.size() + 1);
+    } else if (std::string(c.name) == "json") {
+      const json doc = json::parse(all);
+      EXPECT_EQ(doc["count"], result.trains.size());
+      EXPECT_EQ(doc["solutions"][19999]["teeth"].get<std::vector<int>>(), result.trains[19999].teeth);
+    } else {
+      EXPECT_EQ(all, DesignText(query, result, {1, 1, 2027}));
+      EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 20000 + 9);
+    }
   }
 }
 
