@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   cmake g++ ninja-build
-  qt6-base-dev qt6-multimedia-dev
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev
   libcli11-dev libgtest-dev nlohmann-json3-dev
   fonts-liberation libx11-dev
   qt6-svg-dev pkg-config bash-completion

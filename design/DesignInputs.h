@@ -1,0 +1,78 @@
+#pragma once
+// The inputs of a design search: configuration or free stages, the teeth ranges, target,
+// tolerance, best, cap, distinct, hunting tooth, coaxial, owned gears and the drawing's
+// module. Each input is checked as it is typed and says beside it what it accepts.
+// Enter in any input asks for a search.
+
+#include <QWidget>
+#include <array>
+
+#include "DesignSetup.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class QTableWidgetItem;
+
+namespace quenmar::design {
+
+class DesignInputs : public QWidget {
+  Q_OBJECT
+ public:
+  explicit DesignInputs(QWidget* parent = nullptr);
+
+  DesignSetup Setup() const { return m_setup; }
+  void SetSetup(const DesignSetup& setup);
+  // The setup read into a query, with the problems shown beside the inputs.
+  const SetupReading& Reading() const { return m_reading; }
+  void SetOwnedGears(const QString& text);
+
+  // The first and last input in the Tab order, for the window's chain.
+  QWidget* FirstInput() const;
+  QWidget* LastInput() const;
+
+ signals:
+  void changed();                 // any input; Reading() is up to date
+  void moduleChanged(double module);
+  void searchRequested();
+  void readGearsFileRequested();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void Build();
+  void ShowSetup();  // writes m_setup into the controls
+  void TakeControls();  // reads the controls into m_setup
+  void ShowTeethRows();
+  void Check();
+
+  DesignSetup m_setup;
+  SetupReading m_reading;
+  bool m_writing = false;
+
+  QComboBox* m_configuration = nullptr;
+  QSpinBox* m_stages = nullptr;
+  QTableWidget* m_teeth = nullptr;
+  QLineEdit* m_target = nullptr;
+  QLineEdit* m_tolerance = nullptr;
+  QComboBox* m_toleranceUnit = nullptr;
+  QSpinBox* m_best = nullptr;
+  QSpinBox* m_maxTrains = nullptr;
+  QComboBox* m_distinct = nullptr;
+  QCheckBox* m_hunting = nullptr;
+  QCheckBox* m_coaxial = nullptr;
+  QLineEdit* m_owned = nullptr;
+  QPushButton* m_readGears = nullptr;
+  QLineEdit* m_module = nullptr;
+
+  enum Message { TeethMessage, TargetMessage, ToleranceMessage, OwnedMessage, ModuleMessage,
+                 SetupMessage, MessageCount };
+  std::array<QLabel*, MessageCount> m_messages{};
+};
+
+}  // namespace quenmar::design

@@ -1,0 +1,76 @@
+#pragma once
+// Everything a user sets up in the design window, kept as typed, so that a saved setup
+// (a small JSON file, or the last one in the settings) reopens exactly as it was left.
+// Reading it into a query says, field by field, what is wrong; nothing here uses Qt.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "DesignInput.h"
+#include "DesignSearch.h"
+
+namespace quenmar::design {
+
+struct DesignSetup {
+  int configuration = kStartupConfiguration;  // 0..6, used unless freeTrain
+  bool freeTrain = false;
+  int stages = 2;                             // 1..6, used with freeTrain
+  // Teeth limits of N1..N12 as typed; the gears not in use keep theirs for later.
+  std::array<std::string, kMaxGears> minTeeth, maxTeeth;
+  std::string target = "3.624";
+  std::string tolerance = "0.01";   // a decimal; the unit says how to read it
+  Tolerance::Unit toleranceUnit = Tolerance::Unit::Absolute;
+  std::int64_t best = 0;            // 0: every train within the tolerance
+  std::int64_t maxTrains = 10000;   // the most trains listed
+  Distinct distinct = Distinct::None;
+  bool huntingTooth = false;
+  bool coaxial = false;
+  std::string ownedGears;           // comma-separated teeth counts; empty: any count
+  std::string module = "1";         // millimetres, for the drawing only
+
+  DesignSetup();
+  friend bool operator==(const DesignSetup&, const DesignSetup&) = default;
+};
+
+constexpr std::int64_t kMaxBest = 10'000'000;
+constexpr std::int64_t kMaxTrains = 10'000'000;
+constexpr double kMaxModule = 100.0;
+
+// Gears whose limits are in use: k of the configuration, or 2 * stages.
+int GearsInUse(const DesignSetup& setup);
+
+// The setup as a JSON document, and back. Keys that are missing keep their defaults;
+// a key of the wrong kind or out of range is an error naming the key.
+std::string SetupToJson(const DesignSetup& setup);
+std::variant<DesignSetup, std::string> SetupFromJson(const std::string& text);
+
+// What is wrong with one field, or nothing. Each input of the window shows its own.
+struct SetupProblems {
+  std::string teeth;       // the first gear limit that is not a count or is crossed
+  std::string target;
+  std::string tolerance;
+  std::string ownedGears;
+  std::string module;
+  std::string query;       // what the search refuses of the whole (memory, tolerance)
+  bool Any() const {
+    return !teeth.empty() || !target.empty() || !tolerance.empty() || !ownedGears.empty() ||
+           !module.empty() || !query.empty();
+  }
+};
+
+struct SetupReading {
+  std::optional<DesignQuery> query;  // present when nothing is wrong
+  SetupProblems problems;
+  double module = 1.0;               // valid when problems.module is empty
+};
+
+// Reads the setup into the query the search runs (sorted by difference), with one
+// message per wrong field. The teeth of gears a configuration does not use are 10.
+SetupReading ReadSetup(const DesignSetup& setup);
+
+// The tolerance text the search and quenmar-solve take ("0.01", "5ppm", "0.01%").
+std::string ToleranceText(const DesignSetup& setup);
+
+}  // namespace quenmar::design

@@ -1,0 +1,95 @@
+#pragma once
+// The design window: the inputs on the left, the trains found and the drawing of the
+// chosen one on the right, the count and outcome in the status bar.
+//   DesignInputs   the inputs and their checks       TrainTableModel  the trains
+//   SearchWorker   the search on its own thread      TrainDrawing     the drawing
+//   DesignSetup    the setup as typed, JSON files    DesignPrompter   file names, errors
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+#include "DesignPrompter.h"
+#include "DesignSearch.h"
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QTableView;
+
+namespace quenmar::design {
+
+class DesignInputs;
+class SearchWorker;
+class TrainDrawing;
+class TrainTableModel;
+
+class DesignWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  // The prompter answers file dialogs and shows errors; null: the real dialogs.
+  explicit DesignWindow(std::unique_ptr<DesignPrompter> prompter = nullptr,
+                        QWidget* parent = nullptr);
+  ~DesignWindow() override;
+
+  // Opens a setup file; an error message, or nothing when it was opened.
+  std::optional<QString> OpenSetup(const QString& path);
+  // Starts a search of the inputs shown; false when they are invalid or one runs.
+  bool Search();
+  void Stop();
+  bool Searching() const;
+
+ signals:
+  void searchFinished();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildActions();
+  void UpdateStates();
+  void ShowStatus();
+  void Finished();
+  void ShowSelectedTrain();
+  void ExportResults();
+  void ExportDrawing();
+  void CopyRows();
+  void SaveSetupAs();
+  void OpenSetupFile();
+  void ReadGearsFile();
+  void ResetInputs();
+  void RestoreSettings();
+  void StoreSettings() const;
+  std::optional<QString> WriteFile(const QString& path, const QByteArray& bytes) const;
+
+  std::unique_ptr<DesignPrompter> m_prompter;
+  DesignInputs* m_inputs = nullptr;
+  TrainTableModel* m_model = nullptr;
+  QTableView* m_table = nullptr;
+  TrainDrawing* m_drawing = nullptr;
+  SearchWorker* m_worker = nullptr;
+  QPushButton* m_searchButton = nullptr;
+  QPushButton* m_stopButton = nullptr;
+  QPushButton* m_exportButton = nullptr;
+  QPushButton* m_exportDrawingButton = nullptr;
+  QPushButton* m_resetButton = nullptr;
+  QProgressBar* m_progress = nullptr;
+  QLabel* m_status = nullptr;
+  QSplitter* m_split = nullptr;
+  QSplitter* m_rightSplit = nullptr;
+  QAction* m_searchAction = nullptr;
+  QAction* m_stopAction = nullptr;
+  QAction* m_exportAction = nullptr;
+  QAction* m_exportDrawingAction = nullptr;
+  QAction* m_copyAction = nullptr;
+
+  // The query of the trains shown, and how their search ended.
+  std::optional<DesignQuery> m_shownQuery;
+  std::optional<DesignResult> m_outcome;  // trains left out: the model holds them
+  QPointer<QWidget> m_focusBeforeSearch;   // given back when the inputs come back
+};
+
+}  // namespace quenmar::design
