@@ -242,7 +242,8 @@ void DesignWindow::Finished() {
   m_model->Replace(std::move(outcome.trains));
   outcome.trains.clear();
   m_outcome = std::move(outcome);
-  m_progress->setValue(0);
+  // A finished search shows its bar full; a stopped one keeps where it stopped.
+  if (!m_outcome->stopped) m_progress->setValue(100);
   if (m_model->rowCount() > 0) m_table->selectRow(0);  // the first train in the order shown
   UpdateStates();
   ShowStatus();

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
@@ -150,6 +151,7 @@ class DesignWindowTest : public QObject {
     QCOMPARE(Rows(*w), expected);
     QVERIFY(!expected.empty());
     QCOMPARE(Status(*w), QStringLiteral("%1 trains; finished").arg(expected.size()));
+    QCOMPARE(Find<QProgressBar>(*w, "Progress")->value(), 100);
 
     // The best train is drawn at once, coaxial; the drawing follows the selection and the module.
     auto* drawing = Find<TrainDrawing>(*w, "Train drawing");
@@ -321,6 +323,7 @@ class DesignWindowTest : public QObject {
         QCOMPARE(Status(*w), kept == 1 ? QStringLiteral("1 train; stopped") : QStringLiteral("%1 trains; stopped").arg(kept));
       }
       QVERIFY(kept > 0);
+      QVERIFY(Find<QProgressBar>(*w, "Progress")->value() < 100);
       QVERIFY(Find<QPushButton>(*w, "Search")->isEnabled());
       QVERIFY(!Find<QPushButton>(*w, "Stop")->isEnabled());
       m_answers = {File("stopped.json")};
