@@ -12,6 +12,8 @@ int main(int argc, char* argv[]) {
   QApplication::setOrganizationName(QStringLiteral("Quenmar"));
   QApplication::setApplicationName(QStringLiteral("Quenmar Design"));
   QApplication::setApplicationVersion(QStringLiteral(QUENMAR_VERSION));
+  // The desktop entry's name, so the desktop groups the window with its launcher and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral(QUENMAR_DESIGN_APP_ID));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(

@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Installs the build tree into a temporary DESTDIR and checks what a user gets: exactly the
-# expected files, a valid desktop entry and AppStream data, manual pages that render without
-# a warning and document every option of --help, a quenmar-solve that runs from the
-# installed tree, and a completion that bash-completion finds and that offers what
-# quenmar-solve accepts.
-# usage: check-install.sh BUILD_DIR FIXTURES_PROGRAM WITH_WINDOW(0|1) APP_ID
+# expected files, valid desktop entries and AppStream data, manual pages that render without
+# a warning and document every option of --help, programs that run from the installed tree,
+# and a completion that bash-completion finds and that offers what quenmar-solve accepts.
+# usage: check-install.sh BUILD_DIR FIXTURES_PROGRAM WITH_WINDOW(0|1) APP_ID DESIGN_APP_ID
 set -uo pipefail
 export LC_ALL=C
-build=$1 fixtures=$2 withWindow=$3 appId=$4
+build=$1 fixtures=$2 withWindow=$3 appId=$4 designAppId=$5
 source "$(dirname "$0")/expected-files.sh"
 
 work=$(mktemp -d)
@@ -22,7 +21,7 @@ if ! out=$(DESTDIR=$root cmake --install "$build" --prefix /usr 2>&1); then
 fi
 
 # --- The tree: exactly these files, nothing else of the build.
-expectedTree=$(expected_files "$withWindow" "$appId" | sort)
+expectedTree=$(expected_files "$withWindow" "$appId" "$designAppId" | sort)
 actualTree=$(cd "$root" && find . -mindepth 1 ! -type d | sed 's|^\./||' | sort)
 if [ "$actualTree" != "$expectedTree" ]; then
   fail "installed tree differs from the expected one"
@@ -39,17 +38,31 @@ if [ "$withWindow" = 1 ]; then
     [ "$(png_size "$png")" = "$size x $size" ] || fail "$png is not a $size-pixel PNG"
   done
   grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/$appId.svg" || fail "the scalable icon is not an SVG"
-  grep -qx "StartupWMClass=Quenmar" "$root/usr/share/applications/$appId.desktop" ||
-    fail "StartupWMClass does not name the window's class"
-  grep -qx "Icon=$appId" "$root/usr/share/applications/$appId.desktop" || fail "the desktop entry names another icon"
+fi
+
+# --- Desktop entries: each launches its program, names the class of the window it opens
+# (WM_CLASS on X11, the application's name) and shows the installed icon.
+desktopEntries=()
+if [ "$withWindow" = 1 ]; then
+  while IFS=$'\t' read -r id program wmClass; do
+    entry=$root/usr/share/applications/$id.desktop
+    desktopEntries+=("$entry")
+    grep -qE "^Exec=$program( %[fFuU])?$" "$entry" || fail "$id.desktop does not start $program"
+    grep -qx "StartupWMClass=$wmClass" "$entry" || fail "$id.desktop: StartupWMClass does not name the window's class"
+    grep -qx "Icon=$appId" "$entry" || fail "$id.desktop names another icon"
+  done <<EOF_ENTRIES
+$appId	quenmar	Quenmar
+$designAppId	quenmar-design	Quenmar Design
+EOF_ENTRIES
 fi
 
 # --- Validators: no errors and no warnings (hints and pedantic notes are allowed).
 if [ "$withWindow" = 1 ]; then
-  if ! out=$(desktop-file-validate "$root/usr/share/applications/$appId.desktop" 2>&1) ||
-    grep -Eq 'error:|warning:' <<<"$out"; then
-    fail "desktop-file-validate: $out"
-  fi
+  for entry in "${desktopEntries[@]}"; do
+    if ! out=$(desktop-file-validate "$entry" 2>&1) || grep -Eq 'error:|warning:' <<<"$out"; then
+      fail "desktop-file-validate: $out"
+    fi
+  done
   for check in "validate --no-net $root/usr/share/metainfo/$appId.metainfo.xml" "validate-tree --no-net $root"; do
     if ! out=$(appstreamcli $check 2>&1) || grep -Eq '^ *[EW]:' <<<"$out"; then
       fail "appstreamcli $check: $out"
@@ -59,7 +72,7 @@ fi
 
 # --- Manual pages render with groff's warnings on, silently.
 pages=(quenmar-solve)
-[ "$withWindow" = 1 ] && pages+=(quenmar)
+[ "$withWindow" = 1 ] && pages+=(quenmar quenmar-design)
 for page in "${pages[@]}"; do
   file=$root/usr/share/man/man1/$page.1.gz
   warnings=$(MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
@@ -67,17 +80,31 @@ for page in "${pages[@]}"; do
   MANWIDTH=80 man -l "$file" 2>/dev/null | grep -q '^EXIT STATUS' || fail "$page(1) does not render"
 done
 
-# --- Every option that --help lists has an entry of its own under OPTIONS in quenmar-solve(1)
-# (the tag line after .TP).
+# --- Every option that a program's --help lists has an entry of its own under OPTIONS in its
+# manual page (the tag line after .TP). The installed programs print their help, so they run
+# from the installed tree; the window's runs without a display.
 solve=$root/usr/bin/quenmar-solve
-help=$("$solve" --help) || fail "quenmar-solve --help"
-options=$(grep -E '^\s+-' <<<"$help" | grep -oE '(^|[ ,])--?[A-Za-z][A-Za-z0-9-]*' | sed 's/^[ ,]*//' | sort -u)
+helpOptions() {
+  grep -E '^\s+-' | grep -oE '(^|[ ,])--?[A-Za-z][A-Za-z0-9-]*' | sed 's/^[ ,]*//' | sort -u
+}
+options=$("$solve" --help | helpOptions) || fail "quenmar-solve --help"
 [ "$(wc -l <<<"$options")" -ge 9 ] || fail "too few options read from --help: $options"
-documented=$(zcat "$root/usr/share/man/man1/quenmar-solve.1.gz" |
-  awk '/^\.SH/ {inOptions = ($2 == "OPTIONS")} inOptions && tag {print} {tag = inOptions && /^\.TP/}' |
-  sed 's/\\-/-/g' | grep -oE -- '(^|[ "])--?[A-Za-z][A-Za-z0-9-]*' | sed 's/^[ "]*//' | sort -u)
-for option in $options; do
-  grep -qxF -- "$option" <<<"$documented" || fail "quenmar-solve(1) does not document $option"
+optionPages=(quenmar-solve)
+[ "$withWindow" = 1 ] && optionPages+=(quenmar-design)
+for page in "${optionPages[@]}"; do
+  if [ "$page" = quenmar-solve ]; then
+    listed=$options
+  else
+    listed=$(HOME=$work QT_QPA_PLATFORM=offscreen "$root/usr/bin/$page" --help 2>/dev/null | helpOptions) ||
+      fail "$page --help"
+    grep -qxF -- --search <<<"$listed" || fail "$page --help lists no --search: $listed"
+  fi
+  documented=$(zcat "$root/usr/share/man/man1/$page.1.gz" |
+    awk '/^\.SH/ {inOptions = ($2 == "OPTIONS")} inOptions && tag {print} {tag = inOptions && /^\.TP/}' |
+    sed 's/\\-/-/g' | grep -oE -- '(^|[ "])--?[A-Za-z][A-Za-z0-9-]*' | sed 's/^[ "]*//' | sort -u)
+  for option in $listed; do
+    grep -qxF -- "$option" <<<"$documented" || fail "$page(1) does not document $option"
+  done
 done
 
 # --- The installed quenmar-solve prints the worked example, and reports bad options.

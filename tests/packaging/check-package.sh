@@ -2,10 +2,10 @@
 # Builds the Debian package from the built tree with cpack (never installing it), then
 # checks its control fields, that it holds exactly the installed files, and that the
 # quenmar-solve unpacked from it runs.
-# usage: check-package.sh BUILD_DIR FIXTURES_PROGRAM WITH_WINDOW(0|1) APP_ID VERSION
+# usage: check-package.sh BUILD_DIR FIXTURES_PROGRAM WITH_WINDOW(0|1) APP_ID DESIGN_APP_ID VERSION
 set -uo pipefail
 export LC_ALL=C
-build=$1 fixtures=$2 withWindow=$3 appId=$4 version=$5
+build=$1 fixtures=$2 withWindow=$3 appId=$4 designAppId=$5 version=$6
 source "$(dirname "$0")/expected-files.sh"
 
 work=$(mktemp -d)
@@ -37,10 +37,15 @@ description=$(field Description)
 [[ $(head -1 <<<"$description") == "find the teeth counts of spur gear trains"* ]] ||
   fail "Description's summary is '$(head -1 <<<"$description")'"
 [ "$(wc -l <<<"$description")" -ge 2 ] || fail "Description has no long text"
+programs=(quenmar-solve)
+[ "$withWindow" = 1 ] && programs+=(quenmar quenmar-design)
+for program in "${programs[@]}"; do
+  grep -qE "(^|[ (])$program([ ,.)]|$)" <<<"$description" || fail "Description does not name $program"
+done
 # Dependencies come from the programs' libraries.
 depends=$(field Depends)
 wanted=(libc6 libstdc++6)
-[ "$withWindow" = 1 ] && wanted+=(libqt6widgets6 libqt6gui6)
+[ "$withWindow" = 1 ] && wanted+=(libqt6widgets6 libqt6gui6 libqt6svg6)
 for lib in "${wanted[@]}"; do
   [[ ", $depends," == *", $lib "* ]] || fail "Depends lacks $lib: $depends"
 done
@@ -48,7 +53,7 @@ done
 # --- Contents: the installed files, owned by root, the programs executable.
 listing=$(dpkg-deb -c "$deb")
 contents=$(awk '$1 !~ /^d/ {print $6}' <<<"$listing" | sed 's|^\./||' | sort)
-expectedTree=$(expected_files "$withWindow" "$appId" | sort)
+expectedTree=$(expected_files "$withWindow" "$appId" "$designAppId" | sort)
 if [ "$contents" != "$expectedTree" ]; then
   fail "package contents differ from the expected files"
   diff <(echo "$expectedTree") <(echo "$contents")

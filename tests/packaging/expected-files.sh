@@ -1,14 +1,17 @@
-# The files an install holds, relative to the root: expected_files WITH_WINDOW(0|1) APP_ID
+# The files an install holds, relative to the root:
+# expected_files WITH_WINDOW(0|1) APP_ID DESIGN_APP_ID
 expected_files() {
-  local withWindow=$1 appId=$2 size
+  local withWindow=$1 appId=$2 designAppId=$3 size
   printf '%s\n' usr/bin/quenmar-solve \
     usr/share/bash-completion/completions/quenmar-solve \
     usr/share/man/man1/quenmar-solve.1.gz
   if [ "$withWindow" = 1 ]; then
-    printf '%s\n' usr/bin/quenmar \
+    printf '%s\n' usr/bin/quenmar usr/bin/quenmar-design \
       "usr/share/applications/$appId.desktop" \
+      "usr/share/applications/$designAppId.desktop" \
       "usr/share/metainfo/$appId.metainfo.xml" \
       usr/share/man/man1/quenmar.1.gz \
+      usr/share/man/man1/quenmar-design.1.gz \
       "usr/share/icons/hicolor/scalable/apps/$appId.svg"
     for size in $ICON_SIZES; do
       echo "usr/share/icons/hicolor/${size}x${size}/apps/$appId.png"
