@@ -71,7 +71,9 @@ Parsed<std::vector<int>> ReadGears(const std::string& text) {
   if (text.empty() || text.front() != '@') return ParseGearList(text);
   const std::string path = text.substr(1);
   constexpr std::size_t kLargestFile = std::size_t{1} << 20;
-  const auto failed = [&path](int error) { return "cannot read " + path + ": " + std::strerror(error); };
+  const auto failed = [&path](int error) {
+    return "cannot read " + EscapeControls(path) + ": " + std::strerror(error);
+  };
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return failed(errno);
   std::string content(kLargestFile + 1, '\0');
@@ -80,7 +82,7 @@ Parsed<std::vector<int>> ReadGears(const std::string& text) {
   const int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
   std::fclose(file);
   if (error) return failed(error);
-  if (content.size() > kLargestFile) return "cannot read " + path + ": larger than 1 MiB";
+  if (content.size() > kLargestFile) return "cannot read " + EscapeControls(path) + ": larger than 1 MiB";
   return ParseGearFile(content);
 }
 

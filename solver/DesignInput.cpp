@@ -9,6 +9,20 @@
 
 namespace quenmar::design {
 
+std::string EscapeControls(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\r') out += "\\r";
+    else if (u < 0x20 || u == 0x7f) (out += "\\x") += std::string{kHex[u >> 4], kHex[u & 15]};
+    else out += c;
+  }
+  return out;
+}
+
 namespace {
 
 using u128 = unsigned __int128;
@@ -23,6 +37,9 @@ const char* const kToleranceAccepts =
     "1000000) or % (up to 100), relative to the target";
 const char* const kGearsAccepts =
     "accepts teeth counts from 1 to 500, each gear owned listed once";
+
+// A typed text inside a one-line message, in double quotes.
+std::string Quoted(std::string_view text) { return "\"" + EscapeControls(text) + "\""; }
 
 std::string Because(const char* accepts, std::string_view reason) {
   return std::string(accepts) + " (" + std::string(reason) + ")";
@@ -62,7 +79,7 @@ Parsed<Fraction> ParseDecimal(std::string_view text, const char* accepts) {
       break;
     }
   }
-  if (digits.empty()) return Because(accepts, "not a number: \"" + std::string(text) + "\"");
+  if (digits.empty()) return Because(accepts, "not a number: " + Quoted(text));
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
     int exponent = 0;
     const char* first = text.data() + i + 1;
@@ -70,11 +87,11 @@ Parsed<Fraction> ParseDecimal(std::string_view text, const char* accepts) {
     if (first < last && *first == '+') ++first;
     const auto [end, error] = std::from_chars(first, last, exponent);
     if (error != std::errc() || end != last || first == last || exponent < -40 || exponent > 40)
-      return Because(accepts, "not a number: \"" + std::string(text) + "\"");
+      return Because(accepts, "not a number: " + Quoted(text));
     scale -= exponent;
     i = text.size();
   }
-  if (i != text.size()) return Because(accepts, "not a number: \"" + std::string(text) + "\"");
+  if (i != text.size()) return Because(accepts, "not a number: " + Quoted(text));
 
   // Leading zeros carry nothing, and trailing zeros after the point only raise the scale.
   digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
@@ -113,7 +130,7 @@ bool Exceeds(const Fraction& f, std::uint64_t limit) {
 std::optional<std::string> TakeGear(std::string_view word, std::vector<int>& gears,
                                     const std::string& where) {
   const auto value = ParseWhole(word);
-  if (!value) return Because(kGearsAccepts, where + "\"" + std::string(word) + "\" is not a whole number");
+  if (!value) return Because(kGearsAccepts, where + Quoted(word) + " is not a whole number");
   if (*value < 1 || *value > static_cast<std::uint64_t>(kMaxTeeth))
     return Because(kGearsAccepts, where + std::string(word) + " is not within 1..500");
   gears.push_back(static_cast<int>(*value));
@@ -135,7 +152,7 @@ Parsed<Fraction> ParseTarget(std::string_view text) {
   if (!num || !den) {
     const bool huge = text.size() > 20 && text.find_first_not_of("0123456789/") == std::string_view::npos;
     return Because(kTargetAccepts, huge ? "too many digits to be taken exactly"
-                                        : "not a fraction: \"" + std::string(text) + "\"");
+                                        : "not a fraction: " + Quoted(text));
   }
   if (*den == 0) return Because(kTargetAccepts, "the denominator is 0");
   if (*num == 0) return Because(kTargetAccepts, "the numerator is 0");
@@ -165,7 +182,7 @@ Parsed<Tolerance> ParseTolerance(std::string_view text) {
   } else if (!number.empty() && !IsDigit(number.back()) && number.back() != '.') {
     const std::size_t end = number.find_last_of("0123456789.");
     const std::string suffix(number.substr(end == std::string_view::npos ? 0 : end + 1));
-    return Because(kToleranceAccepts, "unknown suffix \"" + suffix + "\"");
+    return Because(kToleranceAccepts, "unknown suffix " + Quoted(suffix));
   }
   Parsed<Fraction> amount = ParseDecimal(number, kToleranceAccepts);
   if (const auto* message = std::get_if<std::string>(&amount)) return *message;

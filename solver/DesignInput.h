@@ -32,4 +32,8 @@ Parsed<Tolerance> ParseTolerance(std::string_view text);
 Parsed<std::vector<int>> ParseGearList(std::string_view text);
 Parsed<std::vector<int>> ParseGearFile(std::string_view fileText);
 
+// A text the user typed, fit for a one-line message: line breaks, tabs and other control
+// characters written as escapes ("\n", "\t", "\x01"), everything else as it is.
+std::string EscapeControls(std::string_view text);
+
 }  // namespace quenmar::design

@@ -45,6 +45,9 @@ TEST(DesignInput, TargetsAreTakenExactlyAsWritten) {
       {"/7", 0, 0, "not a fraction"},
       {"1.5/2", 0, 0, "not a fraction"},
       {" 3", 0, 0, "not a number"},
+      {"\n3.-R", 0, 0, "not a number: \"\\n3.-R\""},  // a message stays one line
+      {"1\x01\t", 0, 0, "not a number: \"1\\x01\\t\""},
+      {"1/\r2", 0, 0, "not a fraction: \"1/\\r2\""},
   };
   for (const FractionCase& c : cases) {
     SCOPED_TRACE(c.text);
@@ -54,6 +57,7 @@ TEST(DesignInput, TargetsAreTakenExactlyAsWritten) {
       ASSERT_NE(message, nullptr);
       EXPECT_EQ(message->rfind("accepts a decimal such as 3.624 or a fraction A/B", 0), 0u) << *message;
       EXPECT_NE(message->find(c.reason), std::string::npos) << *message;
+      EXPECT_EQ(message->find_first_of("\n\r\t\x01"), std::string::npos) << *message;
     } else {
       ASSERT_TRUE(std::holds_alternative<Fraction>(parsed)) << std::get<std::string>(parsed);
       EXPECT_EQ(std::get<Fraction>(parsed), (Fraction{c.num, c.den}));
