@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "CsvReader.h"
+#include "ProcessTestFolder.h"
 #include "WorkedExample.h"
 
 // The cases below name only the fields they set; the rest keep their defaults.
@@ -29,26 +30,12 @@ namespace {
 namespace fs = std::filesystem;
 using u128 = unsigned __int128;
 
-struct Outcome {
-  int status = -1;  // exit status, or 128 + signal
-  std::string out, err;
-};
+using quenmar::testing::Outcome;
+using quenmar::testing::ReadFile;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class DesignProcess : public ::testing::Test {
+class DesignProcess : public quenmar::testing::ProcessTestFolder {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("quenmar-design-test-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  DesignProcess() : ProcessTestFolder("quenmar-design-test-") {}
 
   pid_t Start(const std::vector<std::string>& args) {
     const pid_t pid = fork();
@@ -72,7 +59,6 @@ class DesignProcess : public ::testing::Test {
   }
   Outcome Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
 
-  fs::path dir_;
 };
 
 // A free train of stages as the plain nested loops see it, N1 outermost.

@@ -13,32 +13,19 @@
 #include <thread>
 #include <vector>
 
+#include "ProcessTestFolder.h"
 #include "WorkedExample.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;  // exit status, or 128 + signal
-  std::string out, err;
-};
+using quenmar::testing::Outcome;
+using quenmar::testing::ReadFile;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class SolveProcess : public ::testing::Test {
+class SolveProcess : public quenmar::testing::ProcessTestFolder {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("quenmar-solve-test-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  SolveProcess() : ProcessTestFolder("quenmar-solve-test-") {}
 
   // Starts quenmar-solve with stdout and stderr going to files in the test folder (stdout
   // to `stdoutPath` instead when given, or closed when that is "-").
@@ -70,7 +57,6 @@ class SolveProcess : public ::testing::Test {
 
   Outcome Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
 
-  fs::path dir_;
 };
 
 const std::string kWorkedExample = quenmar::examples::kWorkedExample;
