@@ -58,7 +58,7 @@ LiteralRun RunLiteral(const DesignQuery& q) {
   };
   std::vector<Kept> kept;
   std::map<std::vector<int>, std::size_t> classes;
-  const u128 p = q.target.num, qd = q.target.den;
+  const u128 p = q.target.AsFraction()->num, qd = q.target.AsFraction()->den;
   const Clock::time_point start = Clock::now();
   double combinations = 0;
   const auto classOf = [&](const int* t) {
@@ -81,9 +81,9 @@ LiteralRun RunLiteral(const DesignQuery& q) {
       const Tolerance& tol = *q.tolerance;
       const bool within =
           tol.unit == Tolerance::Unit::Absolute
-              ? AtMost(diff, tol.amount.den, tol.amount.num, u128{den} * qd)
-              : AtMost(diff, u128{tol.amount.den} * (tol.unit == Tolerance::Unit::Ppm ? 1000000 : 100),
-                       u128{tol.amount.num} * p, den);
+              ? AtMost(diff, tol.amount.AsFraction()->den, tol.amount.AsFraction()->num, u128{den} * qd)
+              : AtMost(diff, u128{tol.amount.AsFraction()->den} * (tol.unit == Tolerance::Unit::Ppm ? 1000000 : 100),
+                       u128{tol.amount.AsFraction()->num} * p, den);
       if (!within) return true;
     }
     if (q.best > 0 && kept.size() == static_cast<std::size_t>(q.best) &&

@@ -133,7 +133,7 @@ std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
   q.targetText = o.target.value_or("3.624");
   auto target = ParseTarget(q.targetText);
   if (const auto* message = std::get_if<std::string>(&target)) return "--target " + *message;
-  q.target = std::get<Fraction>(target);
+  q.target = std::get<Rational>(target);
 
   if (o.range) {
     auto range = ParseTolerance(*o.range);
@@ -189,9 +189,9 @@ std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
 class TerminalOperations : public DesignOperations {
  public:
   TerminalOperations(bool drawBar, std::ostream& err) : drawBar_(drawBar), err_(err) {}
-  void Progress(int percent) override {
+  void Progress(const DesignProgress& progress) override {
     if (!drawBar_) return;
-    DrawProgressBar(err_, percent);
+    DrawProgressBar(err_, progress.percent);
     drawn_ = true;
   }
   void FinishBar() {
@@ -215,7 +215,7 @@ void WriteOutput(const Plan& plan, const DesignResult& result, bool list, const 
   if (!list) return WriteDesignText(plan.query, result, {date.day, date.month, date.year}, sink);
   std::string rows;
   for (const DesignTrain& train : result.trains) {
-    rows += FormatDesignRow(train) + '\n';
+    rows += FormatDesignRow(train, plan.query.target) + '\n';
     if (rows.size() >= 64 * 1024) {
       sink(rows);
       rows.clear();

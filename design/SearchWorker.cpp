@@ -5,8 +5,8 @@ namespace quenmar::design {
 class SearchWorker::Operations : public DesignOperations {
  public:
   explicit Operations(SearchWorker& worker) : m_worker(worker) {}
-  void Progress(int percent) override {
-    m_worker.m_percent.store(percent, std::memory_order_relaxed);
+  void Progress(const DesignProgress& progress) override {
+    m_worker.m_percent.store(progress.percent, std::memory_order_relaxed);
     m_worker.Schedule();
   }
   void Listed(std::span<const DesignTrain> batch) override {

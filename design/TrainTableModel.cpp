@@ -12,7 +12,7 @@ int Sign(std::int64_t a, std::int64_t b) { return (a > b) - (a < b); }
 
 TrainTableModel::TrainTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void TrainTableModel::Reset(int gearCount, const Fraction& target) {
+void TrainTableModel::Reset(int gearCount, const Rational& target) {
   beginResetModel();
   m_rows.clear();
   m_gearCount = gearCount;

@@ -19,7 +19,7 @@ class TrainTableModel : public QAbstractTableModel {
   explicit TrainTableModel(QObject* parent = nullptr);
 
   // Starts afresh for a search of `gearCount` gears towards `target`.
-  void Reset(int gearCount, const Fraction& target);
+  void Reset(int gearCount, const Rational& target);
   // Trains found while the search runs; they take their place in the current sort.
   void Append(std::vector<DesignTrain> batch);
   // The search's final list (in its own order), shown in the current sort.
@@ -49,7 +49,7 @@ class TrainTableModel : public QAbstractTableModel {
 
   std::vector<Row> m_rows;
   int m_gearCount = 6;
-  Fraction m_target;
+  Rational m_target;
   int m_sortColumn = -1;
   Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
   qint64 m_arrivals = 0;

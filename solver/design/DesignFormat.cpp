@@ -20,6 +20,15 @@ void AppendDouble(std::string& out, double value) {
 
 void AppendWhole(std::string& out, long long value) { text::AppendInteger(out, value, 0); }
 
+// A part of an exact rational: a JSON number where it fits 64 bits (as every part did
+// before targets of any size), its digits as a string beyond.
+nlohmann::ordered_json Whole(const std::string& digits) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error == std::errc() && end == digits.data() + digits.size()) return value;
+  return digits;
+}
+
 SortOrder EffectiveSort(const DesignQuery& query) {
   return query.best > 0 ? SortOrder::Difference : query.sort;
 }
@@ -161,14 +170,14 @@ void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const
   doc["min_teeth"] = query.minTeeth;
   doc["max_teeth"] = query.maxTeeth;
   doc["target"] = {{"text", query.targetText},
-                   {"numerator", query.target.num},
-                   {"denominator", query.target.den},
-                   {"value", ToDouble(query.target)}};
+                   {"numerator", Whole(query.target.Numerator())},
+                   {"denominator", Whole(query.target.Denominator())},
+                   {"value", query.target.ToDouble()}};
   if (query.tolerance) {
     doc["range"] = {{"text", query.tolerance->text},
                     {"unit", UnitName(query.tolerance->unit)},
-                    {"numerator", query.tolerance->amount.num},
-                    {"denominator", query.tolerance->amount.den}};
+                    {"numerator", Whole(query.tolerance->amount.Numerator())},
+                    {"denominator", Whole(query.tolerance->amount.Denominator())}};
   } else {
     doc["range"] = nullptr;
   }
@@ -226,12 +235,12 @@ void WriteDesignText(const DesignQuery& query, const DesignResult& result, const
   text::AppendInteger(out, date.year, 0);
   out += '\n' + DesignSortLine(EffectiveSort(query)) + "\nMethod = " + MethodName(query);
   out += "\nTarget Reduction = ";
-  text::AppendFixed(out, ToDouble(query.target), 10, 3);
+  text::AppendFixed(out, query.target.ToDouble(), 10, 3);
   out += "\nConvergence Range = +/- ";
   if (!query.tolerance) {
     out += "       any";
   } else if (query.tolerance->unit == Tolerance::Unit::Absolute) {
-    text::AppendFixed(out, ToDouble(query.tolerance->amount), 10, 5);
+    text::AppendFixed(out, query.tolerance->amount.ToDouble(), 10, 5);
   } else {
     const std::string& written = query.tolerance->text;
     if (written.size() < 10) out.append(10 - written.size(), ' ');
@@ -244,7 +253,7 @@ void WriteDesignText(const DesignQuery& query, const DesignResult& result, const
     out += " none";
   out += '\n' + DesignColumnHeader(GearCount(query)) + '\n';
   for (const DesignTrain& train : result.trains) {
-    out += FormatDesignRow(train) + '\n';
+    out += FormatDesignRow(train, query.target) + '\n';
     chunks.Next();
   }
   out += CountLine(static_cast<int>(result.trains.size()));

@@ -139,13 +139,14 @@ std::optional<std::string> TakeGear(std::string_view word, std::vector<int>& gea
 
 }  // namespace
 
-Parsed<Fraction> ParseTarget(std::string_view text) {
+Parsed<Rational> ParseTarget(std::string_view text) {
   const std::size_t slash = text.find('/');
   if (slash == std::string_view::npos) {
     Parsed<Fraction> value = ParseDecimal(text, kTargetAccepts);
-    if (const auto* f = std::get_if<Fraction>(&value); f && Exceeds(*f, kLargestTarget))
-      return Because(kTargetAccepts, "larger than 125000000");
-    return value;
+    if (const auto* message = std::get_if<std::string>(&value)) return *message;
+    const Fraction f = std::get<Fraction>(value);
+    if (Exceeds(f, kLargestTarget)) return Because(kTargetAccepts, "larger than 125000000");
+    return Rational(f);
   }
   const auto num = ParseWhole(text.substr(0, slash));
   const auto den = ParseWhole(text.substr(slash + 1));
@@ -158,7 +159,7 @@ Parsed<Fraction> ParseTarget(std::string_view text) {
   if (*num == 0) return Because(kTargetAccepts, "the numerator is 0");
   const Fraction f = *Lowest(*num, *den);
   if (Exceeds(f, kLargestTarget)) return Because(kTargetAccepts, "larger than 125000000");
-  return f;
+  return Rational(f);
 }
 
 Parsed<Tolerance> ParseTolerance(std::string_view text) {
@@ -187,7 +188,7 @@ Parsed<Tolerance> ParseTolerance(std::string_view text) {
   Parsed<Fraction> amount = ParseDecimal(number, kToleranceAccepts);
   if (const auto* message = std::get_if<std::string>(&amount)) return *message;
   tolerance.amount = std::get<Fraction>(amount);
-  if (Exceeds(tolerance.amount, limit))
+  if (Exceeds(std::get<Fraction>(amount), limit))
     return Because(kToleranceAccepts, "larger than " + std::to_string(limit) +
                                           (tolerance.unit == Tolerance::Unit::Ppm       ? "ppm"
                                            : tolerance.unit == Tolerance::Unit::Percent ? "%"

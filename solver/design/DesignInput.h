@@ -20,7 +20,7 @@ using Parsed = std::variant<T, std::string>;
 
 // A target: a decimal taken exactly as written ("3.624" is 453/125) or a fraction
 // "A/B" of positive integers; 0..125,000,000.
-Parsed<Fraction> ParseTarget(std::string_view text);
+Parsed<Rational> ParseTarget(std::string_view text);
 
 // A tolerance: a decimal (absolute), or a decimal with the suffix "ppm" or "%"
 // (relative to the target).

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <charconv>
 #include <numeric>
 
 #include "DesignEngine.h"
+#include "Exact.h"
 #include "SolutionRow.h"
 #include "TextFormat.h"
 
@@ -23,10 +25,45 @@ int Compare(const Fraction& a, const Fraction& b) {
   return left < right ? -1 : left > right ? 1 : 0;
 }
 
-double ToDouble(const Fraction& f) {
-  if (f.num < (std::uint64_t{1} << 53) && f.den < (std::uint64_t{1} << 53))
-    return static_cast<double>(f.num) / static_cast<double>(f.den);
-  return static_cast<double>(static_cast<long double>(f.num) / static_cast<long double>(f.den));
+double ToDouble(const Fraction& f) { return detail::QuotientToDouble(f.num, f.den); }
+
+Rational::Rational(std::uint64_t num, std::uint64_t den) {
+  const Fraction f = Reduced(num, den);
+  num_ = std::to_string(f.num);
+  den_ = std::to_string(f.den);
+}
+
+std::optional<Rational> Rational::FromDigits(std::string_view num, std::string_view den) {
+  const auto digits = [](std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (!digits(num) || !digits(den)) return std::nullopt;
+  mpq_class q{mpz_class(std::string(num)), mpz_class(std::string(den))};
+  if (q.get_den() == 0) return std::nullopt;
+  q.canonicalize();
+  Rational r;
+  r.num_ = q.get_num().get_str();
+  r.den_ = q.get_den().get_str();
+  return r;
+}
+
+std::optional<Fraction> Rational::AsFraction() const {
+  const auto part = [](const std::string& s) -> std::optional<std::uint64_t> {
+    std::uint64_t v = 0;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (error != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    return v;
+  };
+  const auto n = part(num_), d = part(den_);
+  if (!n || !d) return std::nullopt;
+  return Fraction{*n, *d};
+}
+
+double Rational::ToDouble() const { return detail::ExactToDouble(detail::ToGmp(*this)); }
+
+int Compare(const Rational& a, const Rational& b) {
+  const int c = cmp(detail::ToGmp(a), detail::ToGmp(b));
+  return (c > 0) - (c < 0);
 }
 
 int GearCount(const DesignQuery& query) {
@@ -36,16 +73,16 @@ int GearCount(const DesignQuery& query) {
 
 int StageCount(const DesignQuery& query) { return GearCount(query) / 2; }
 
-int CompareDifference(const DesignTrain& a, const DesignTrain& b, const Fraction& target) {
-  return detail::CompareQuotients(detail::AbsoluteDifference(a.reduction, target), a.reduction.den,
-                                  detail::AbsoluteDifference(b.reduction, target), b.reduction.den);
+int CompareDifference(const DesignTrain& a, const DesignTrain& b, const Rational& target) {
+  return detail::TargetArithmetic(target).CompareDifferences(a.reduction, b.reduction);
 }
 
-std::string FormatDesignRow(const DesignTrain& train) {
+std::string FormatDesignRow(const DesignTrain& train, const Rational& target) {
+  const detail::TargetArithmetic arithmetic(target);
   std::string row;
   row.reserve(18 + 7 * train.teeth.size());
-  text::AppendFixed(row, train.dDifference, 8, 3);
-  text::AppendFixed(row, train.dReduction, 10, 3);
+  arithmetic.AppendDifference(row, train.reduction, 8);
+  detail::AppendRounded(row, train.reduction, 10);
   for (int teeth : train.teeth) text::AppendInteger(row, teeth, 7);
   return row;
 }
@@ -85,18 +122,26 @@ std::optional<std::string> CheckDesignQuery(const DesignQuery& query) {
   for (int teeth : query.ownedGears)
     if (teeth < 1 || teeth > kMaxTeeth)
       return "owned gears must have 1.." + std::to_string(kMaxTeeth) + " teeth";
-  if (query.target.den == 0) return "the target must have a denominator above 0";
+  if (query.target.Denominator() == "0") return "the target must have a denominator above 0";
   if (query.best < 0 || query.best > kMostTrains) return "best must be 0 to 10000000";
   if (query.maxSolutions && (*query.maxSolutions < 0 || *query.maxSolutions > kMostTrains))
     return "the maximum number of solutions must be 0 to 10000000";
   if (!query.tolerance && query.best == 0) return "a range is needed unless the best trains are asked for";
-  if (query.tolerance && query.tolerance->amount.den == 0)
+  if (query.tolerance && query.tolerance->amount.Denominator() == "0")
     return "the range must have a denominator above 0";
   return detail::CheckMemory(query);
 }
 
+DesignEstimate EstimateDesignSearch(const DesignQuery& query, int /*threads*/) {
+  DesignEstimate estimate;
+  estimate.combinations = 1;
+  for (int g = 0; g < GearCount(query); ++g)
+    estimate.combinations *= std::max(0, query.maxTeeth[g] - query.minTeeth[g] + 1);
+  return estimate;
+}
+
 DesignResult RunDesignSearch(const DesignQuery& query, DesignOperations& operations,
-                             const std::atomic<bool>* stop) {
+                             const std::atomic<bool>* stop, int /*threads*/) {
   return detail::RunEngine(query, operations, stop);
 }
 

@@ -4,20 +4,22 @@
 // coaxial trains and free trains of up to six stages.
 //
 // Trains are compared exactly: a reduction is the fraction (N2*N4*...)/(N1*N3*...) in
-// 64-bit integers and a target is a fraction taken as written (3.624 is 453/125), so
-// ranking and acceptance never depend on rounding. Doubles appear only in what is
-// printed. The search is exhaustive: it hands on exactly the trains that the plain
-// nested loops over the same gears (N1 outermost, each ascending) would, filtered and
-// ordered as the query says, but skips the combinations that cannot pass.
+// 64-bit integers and a target is a rational taken as written (3.624 is 453/125, 1e-20
+// is 1/10^20), so ranking and acceptance never depend on rounding. Doubles appear only
+// in what is printed. The search is exhaustive: it hands on exactly the trains that the
+// plain nested loops over the same gears (N1 outermost, each ascending) would, filtered
+// and ordered as the query says, but skips the combinations that cannot pass.
 //
 // Nothing here is global: the query is copied in, and results come back through the
-// return value and the operations, so a search may run on a worker thread.
+// return value and the operations, so a search may run on a worker thread. The search
+// itself spreads over as many cores as it is given; its result never depends on how many.
 
 #include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "TrainConfiguration.h"
@@ -28,10 +30,10 @@ constexpr int kMaxStages = 6;
 constexpr int kMaxGears = 2 * kMaxStages;
 constexpr int kMaxTeeth = 500;
 // The most trains a run lists or keeps: the largest best K and cap, and the cap of a
-// run given none, so that what a run holds stays within the memory of a desktop.
+// run given none. Whether a run may keep that many is decided by the memory check.
 constexpr std::int64_t kMostTrains = 10'000'000;
 
-// A non-negative fraction num/den with den > 0, kept in lowest terms.
+// A train's reduction: a non-negative fraction num/den with den > 0, in lowest terms.
 struct Fraction {
   std::uint64_t num = 0;
   std::uint64_t den = 1;
@@ -40,14 +42,37 @@ struct Fraction {
 Fraction Reduced(std::uint64_t num, std::uint64_t den);  // den > 0
 // The exact order of two fractions, without overflow: <0, 0 or >0.
 int Compare(const Fraction& a, const Fraction& b);
-double ToDouble(const Fraction& f);  // correctly rounded where the parts allow
+double ToDouble(const Fraction& f);  // correctly rounded
+
+// A target or a tolerance: an exact non-negative rational of any size, in lowest terms,
+// kept as the decimal digits of its numerator and denominator.
+class Rational {
+ public:
+  Rational() = default;                                  // 0
+  Rational(std::uint64_t num, std::uint64_t den = 1);    // den > 0; reduced
+  Rational(const Fraction& f) : Rational(f.num, f.den) {}  // NOLINT: a fraction is a rational
+  // From the decimal digits of the two parts (no sign, no blanks); nothing when a part is
+  // not digits or the denominator is 0.
+  static std::optional<Rational> FromDigits(std::string_view num, std::string_view den);
+
+  const std::string& Numerator() const { return num_; }
+  const std::string& Denominator() const { return den_; }
+  bool IsZero() const { return num_ == "0"; }
+  std::optional<Fraction> AsFraction() const;  // when both parts fit 64 bits
+  double ToDouble() const;                     // correctly rounded
+  friend bool operator==(const Rational&, const Rational&) = default;
+
+ private:
+  std::string num_ = "0", den_ = "1";
+};
+int Compare(const Rational& a, const Rational& b);
 
 // How far a reduction may lie from the target: an absolute amount, or a relative one
 // (parts per million or per cent of the target).
 struct Tolerance {
   enum class Unit { Absolute, Ppm, Percent };
   Unit unit = Unit::Absolute;
-  Fraction amount;   // exact, as written
+  Rational amount;   // exact, as written
   std::string text;  // as written, for headers and JSON ("0.01", "5ppm", "0.01%")
 };
 
@@ -63,7 +88,7 @@ struct DesignQuery {
   // searched, as in the form's search: a double holds N5 and N6 at their minima and
   // they still count in the reduction), 2 * stages for a free train.
   std::vector<int> minTeeth, maxTeeth;
-  Fraction target;
+  Rational target;
   std::string targetText;                // as written ("3.624", "127/90")
   std::optional<Tolerance> tolerance;    // required unless best > 0, where it only bounds
   std::int64_t best = 0;                 // 0: every train within tolerance; K: the K closest
@@ -82,9 +107,18 @@ int StageCount(const DesignQuery& query);
 
 // Everything a query must satisfy before it runs: bound lists of the right length,
 // teeth within 1..500, owned gears within 1..500, best and cap within their limits, a
-// tolerance unless best > 0, and tables that fit the memory a desktop can spare (the
-// message then says which ranges to narrow). One line, or nothing when it may run.
+// tolerance unless best > 0, and trains to keep that fit the memory a desktop can spare
+// (the message then says what to ask for instead). One line, or nothing when it may run.
 std::optional<std::string> CheckDesignQuery(const DesignQuery& query);
+
+// How long a query would take, roughly, on this kind of machine with `threads` cores
+// (0: every core), for a warning before a run that would take hours.
+struct DesignEstimate {
+  double seconds = 0;       // of the way the engine would take; rough, for messages
+  double combinations = 0;  // trains the plain nested loops would visit
+  std::string narrow;       // the gears whose ranges to narrow first ("N1, N3 and N5")
+};
+DesignEstimate EstimateDesignSearch(const DesignQuery& query, int threads = 0);
 
 struct DesignTrain {
   std::vector<int> teeth;        // N1..Nk
@@ -92,15 +126,18 @@ struct DesignTrain {
   double dReduction = 0.0;       // the reduction, rounded once
   double dDifference = 0.0;      // |R - T|, from the exact difference, rounded once
   double relativePpm = 0.0;      // 1e6 * |R - T| / T (0 when T is 0)
+  int side = 0;                  // the sign of R - T: -1 below the target, 0 on it, 1 above
   std::int64_t variants = 1;     // trains of the loops this one stands for (distinct)
 };
 
 // The exact order of two trains by |R - T|; ties are equal (0).
-int CompareDifference(const DesignTrain& a, const DesignTrain& b, const Fraction& target);
+int CompareDifference(const DesignTrain& a, const DesignTrain& b, const Rational& target);
 
 // The row text: "%8.3f%10.3f" of difference and reduction, then "%7d" per gear, as the
-// form's rows for 2, 4 or 6 gears and the same pattern for up to 12.
-std::string FormatDesignRow(const DesignTrain& train);
+// form's rows for 2, 4 or 6 gears and the same pattern for up to 12. The two numbers
+// are the exact |R - T| and R rounded once to three places (halves to even), not their
+// doubles rounded again.
+std::string FormatDesignRow(const DesignTrain& train, const Rational& target);
 // The column header line above such rows: the form's for 2, 4 and 6 gears, growing
 // with the same pattern for more.
 std::string DesignColumnHeader(int gearCount);
@@ -118,40 +155,49 @@ struct DesignResult {
   bool stopped = false;             // the stop flag was seen before the search finished
 };
 
+// Where a run stands, for a progress bar and a status line.
+struct DesignProgress {
+  int percent = 0;              // 0..100 of the work the run expects
+  double elapsedSeconds = 0;
+  double secondsLeft = -1;      // estimated once the run has gone on a while; -1: not yet
+  std::int64_t found = 0;       // trains listed so far, or kept among the K closest
+};
+
+// What a run tells while it goes on. Every call comes from the thread that called
+// RunDesignSearch, never from the search's own threads, and never two at once.
 class DesignOperations {
  public:
   virtual ~DesignOperations() = default;
-  // 0..100, now and then (never more than once per percent).
-  virtual void Progress(int /*percent*/) {}
-  // While best == 0: trains newly listed, in loop order, in batches. Their variants may
-  // still grow; the result holds the final trains in the query's order.
+  // At the start, then at least four times a second while the run goes on, and at the end.
+  virtual void Progress(const DesignProgress& /*progress*/) {}
+  // While best == 0: trains newly listed, in loop order, each batch continuing the last,
+  // with their final variants.
   virtual void Listed(std::span<const DesignTrain> /*batch*/) {}
+  // While best > 0: the closest trains so far, in the result's order, whenever they have
+  // changed (at most four times a second); each call replaces the last.
+  virtual void Closest(std::span<const DesignTrain> /*closest*/) {}
 };
 
-// Runs a query that CheckDesignQuery accepted. The stop flag (may be null) is polled
-// after bounded work; when it is set the search ends soon and the result holds what was
-// found (for best > 0, the best so far), marked stopped.
+// Runs a query that CheckDesignQuery accepted, on `threads` cores (0: every core; 1: on
+// the calling thread alone). The stop flag (may be null) is obeyed within a fraction of
+// a second; the result then holds what was found, marked stopped: for a listing the
+// trains of the loops up to where every part had come in loop order, for the best K
+// the closest so far.
 //
 // What is listed, where the options meet:
 // - Without best, the listed trains are the first M (the cap, or kMostTrains) of the
 //   loops within the tolerance, one per class when distinct; the sort order only
-//   arranges them. Without distinct the run ends at the first train past the cap; with
-//   distinct it goes on to the end so that every listed train's variants count all the
-//   loops' trains of its class.
+//   arranges them. The run ends once it knows them (and whether one more exists).
 // - With best K, the K closest by exact |R - T|, equally close ones in loop order; one
 //   per class when distinct (a class's trains share their reduction), ranked by its
-//   first train; then the first M of those when a cap is given.
+//   first train in loop order; then the first M of those when a cap is given.
 // - A class is the multiset of the meshes in use (Meshes) or the multisets of drivers
 //   and of driven gears in use (Gears): N5 and N6 of a double and the unused gears of a
 //   single are not part of it, nor of the owned-gear, hunting-tooth and coaxial tests,
-//   which read the reported gears N1..Nk only.
-// - Where the loops would be very long, a listing may be found out of loop order (by
-//   the products of drivers and of driven gears): the same trains, handed to Listed in
-//   one batch at the end; a stopped run then lists, in loop order, what it had found.
-// - Memory: the engine's tables are sized within a fixed budget (well under 2 GiB) and
-//   it falls back to more loops rather than larger tables; CheckDesignQuery refuses a
-//   query only where the trains it must keep would not fit.
+//   which read the reported gears N1..Nk only. A class's variants count every train of
+//   the loops in it that passes the filters.
+// - The output is the same, byte for byte, for every number of threads.
 DesignResult RunDesignSearch(const DesignQuery& query, DesignOperations& operations,
-                             const std::atomic<bool>* stop = nullptr);
+                             const std::atomic<bool>* stop = nullptr, int threads = 0);
 
 }  // namespace quenmar::design

@@ -176,10 +176,10 @@ SetupReading ReadSetup(const DesignSetup& setup) {
     query.maxTeeth.push_back(hi.value_or(1));
   }
 
-  const Parsed<Fraction> target = ParseTarget(setup.target);
+  const Parsed<Rational> target = ParseTarget(setup.target);
   if (auto* message = std::get_if<std::string>(&target)) problems.target = *message;
   else {
-    query.target = std::get<Fraction>(target);
+    query.target = std::get<Rational>(target);
     query.targetText = setup.target;
   }
 

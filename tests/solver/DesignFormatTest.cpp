@@ -41,7 +41,7 @@ DesignQuery Query(int configuration, int stages, std::vector<int> lo, std::vecto
   q.minTeeth = std::move(lo);
   q.maxTeeth = std::move(hi);
   q.targetText = target;
-  q.target = std::get<Fraction>(ParseTarget(target));
+  q.target = std::get<Rational>(ParseTarget(target));
   if (range) q.tolerance = std::get<Tolerance>(ParseTolerance(range));
   return q;
 }
@@ -85,8 +85,8 @@ TEST(DesignFormat, CsvJsonAndTextAgreeWithTheTrains) {
     EXPECT_EQ(doc["count"], result.trains.size());
     EXPECT_EQ(doc["stopped"], false);
     EXPECT_EQ(doc["target"]["text"], c.query.targetText);
-    EXPECT_EQ(doc["target"]["numerator"], c.query.target.num);
-    EXPECT_EQ(doc["target"]["denominator"], c.query.target.den);
+    EXPECT_EQ(doc["target"]["numerator"].dump(), c.query.target.Numerator());
+    EXPECT_EQ(doc["target"]["denominator"].dump(), c.query.target.Denominator());
     EXPECT_EQ(doc["range"]["text"], c.query.tolerance->text);
 
     const std::vector<std::string> text = Lines(DesignText(c.query, result, {4, 7, 2002}));

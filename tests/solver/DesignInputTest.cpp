@@ -59,8 +59,8 @@ TEST(DesignInput, TargetsAreTakenExactlyAsWritten) {
       EXPECT_NE(message->find(c.reason), std::string::npos) << *message;
       EXPECT_EQ(message->find_first_of("\n\r\t\x01"), std::string::npos) << *message;
     } else {
-      ASSERT_TRUE(std::holds_alternative<Fraction>(parsed)) << std::get<std::string>(parsed);
-      EXPECT_EQ(std::get<Fraction>(parsed), (Fraction{c.num, c.den}));
+      ASSERT_TRUE(std::holds_alternative<Rational>(parsed)) << std::get<std::string>(parsed);
+      EXPECT_EQ(std::get<Rational>(parsed), Rational(c.num, c.den));
     }
   }
 }

@@ -20,6 +20,8 @@ namespace {
 using i128 = __int128;
 using reference::LiteralDesignGears;
 
+Fraction F(const Rational& r) { return *r.AsFraction(); }
+
 struct Found {
   std::vector<int> teeth;
   std::uint64_t num, den;
@@ -48,7 +50,7 @@ i128 Times(std::initializer_list<i128> factors) {
 bool WithinTolerance(const DesignQuery& q, const Found& f) {
   if (!q.tolerance) return true;
   const Tolerance& t = *q.tolerance;
-  const i128 u = t.amount.num, v = t.amount.den, p = q.target.num, qd = q.target.den;
+  const i128 u = F(t.amount).num, v = F(t.amount).den, p = F(q.target).num, qd = F(q.target).den;
   const i128 den = f.den;
   if (t.unit == Tolerance::Unit::Absolute) return Times({f.diffNum, v}) <= Times({u, den, qd});
   const i128 scale = t.unit == Tolerance::Unit::Ppm ? 1'000'000 : 100;
@@ -89,7 +91,7 @@ Expected BruteForce(const DesignQuery& q) {
   const LiteralDesignGears gears(q);
   std::vector<Found> all;
   reference::LiteralDesignLoops(gears, [&](const int* teeth, std::uint64_t num, std::uint64_t den) {
-    const i128 a = static_cast<i128>(num) * q.target.den, b = static_cast<i128>(q.target.num) * den;
+    const i128 a = static_cast<i128>(num) * F(q.target).den, b = static_cast<i128>(F(q.target).num) * den;
     Found f{std::vector<int>(teeth, teeth + gears.gears), num, den, a > b ? a - b : b - a};
     if (WithinTolerance(q, f) && reference::PassesDesignFilters(q, gears, teeth)) all.push_back(f);
     return true;
@@ -123,10 +125,8 @@ Expected BruteForce(const DesignQuery& q) {
     const auto row = [&](const Found& f) {
       DesignTrain t;
       t.teeth = f.teeth;
-      t.dReduction = static_cast<double>(f.num) / static_cast<double>(f.den);
-      t.dDifference = static_cast<double>(static_cast<long double>(f.diffNum) /
-                                          (static_cast<long double>(f.den) * q.target.den));
-      return FormatDesignRow(t);
+      t.reduction = Reduced(f.num, f.den);
+      return FormatDesignRow(t, q.target);
     };
     std::stable_sort(all.begin(), all.end(), [&](const Found& a, const Found& b) {
       return CompareSolutionRows(row(a), row(b)) < 0;
@@ -141,7 +141,7 @@ Expected BruteForce(const DesignQuery& q) {
 
 class Recording : public DesignOperations {
  public:
-  void Progress(int percent) override { progress.push_back(percent); }
+  void Progress(const DesignProgress& p) override { progress.push_back(p.percent); }
   void Listed(std::span<const DesignTrain> batch) override {
     for (const DesignTrain& t : batch) listed.push_back(t.teeth);
   }
@@ -156,10 +156,10 @@ std::string Describe(const DesignQuery& q) {
   for (int v : q.minTeeth) s += " " + std::to_string(v);
   s += " max";
   for (int v : q.maxTeeth) s += " " + std::to_string(v);
-  s += " target " + std::to_string(q.target.num) + "/" + std::to_string(q.target.den);
+  s += " target " + std::to_string(F(q.target).num) + "/" + std::to_string(F(q.target).den);
   if (q.tolerance)
-    s += " tolerance " + std::to_string(q.tolerance->amount.num) + "/" +
-         std::to_string(q.tolerance->amount.den) + " unit " +
+    s += " tolerance " + std::to_string(F(q.tolerance->amount).num) + "/" +
+         std::to_string(F(q.tolerance->amount).den) + " unit " +
          std::to_string(static_cast<int>(q.tolerance->unit));
   s += " best " + std::to_string(q.best) + " cap " +
        (q.maxSolutions ? std::to_string(*q.maxSolutions) : "-") + " sort " +
@@ -418,6 +418,7 @@ TEST(DesignSearch, StopsSoonAndKeepsWhatItFound) {
 }
 
 TEST(DesignSearch, RowsAndHeadersAreTheFormsForUpToSixGearsAndGrowBeyond) {
+  // Reductions and targets in whole thousandths, where a double prints its exact value.
   std::mt19937_64 rng(7);
   for (int i = 0; i < 300; ++i) {
     DesignTrain t;
@@ -427,17 +428,35 @@ TEST(DesignSearch, RowsAndHeadersAreTheFormsForUpToSixGearsAndGrowBeyond) {
       s.nTeeth[g] = std::uniform_int_distribution<int>(1, 500)(rng);
       t.teeth.push_back(s.nTeeth[g]);
     }
-    t.dReduction = s.dReduction = std::uniform_real_distribution<double>(0, 2e6)(rng);
-    t.dDifference = s.dDifference = std::uniform_real_distribution<double>(0, 1e4)(rng);
+    const auto r = std::uniform_int_distribution<std::uint64_t>(0, 2'000'000'000)(rng);
+    const auto target = std::uniform_int_distribution<std::uint64_t>(0, 2'000'000'000)(rng);
+    t.reduction = Reduced(r, 1000);
+    s.dReduction = static_cast<double>(r) / 1000;
+    s.dDifference = static_cast<double>(r > target ? r - target : target - r) / 1000;
     const Family family = k == 2 ? Family::Single : k == 4 ? Family::Double : Family::Triple;
-    ASSERT_EQ(FormatDesignRow(t), FormatSolutionRow(family, s));
+    ASSERT_EQ(FormatDesignRow(t, Rational(target, 1000)), FormatSolutionRow(family, s));
     ASSERT_EQ(DesignColumnHeader(k), ColumnHeader(family));
   }
   EXPECT_EQ(DesignColumnHeader(12),
             " Difference Reduction  N1     N2     N3     N4     N5     N6     N7     N8     N9    N10    N11    N12");
-  DesignTrain wide{{1, 500, 2, 499, 3, 498, 4, 497}, Fraction{}, 125.5, 0.25};
-  EXPECT_EQ(FormatDesignRow(wide),
+  DesignTrain wide{{1, 500, 2, 499, 3, 498, 4, 497}, Fraction{251, 2}};
+  EXPECT_EQ(FormatDesignRow(wide, Rational(501, 4)),
             "   0.250   125.500      1    500      2    499      3    498      4    497");
+  // The exact values rounded once, halves to even, where their doubles would round again.
+  const struct {
+    Fraction reduction;
+    Rational target;
+    const char* row;
+  } exact[] = {
+      {{23, 2000}, Rational(0), "   0.012     0.012"},     // 0.0115 (its double is below)
+      {{17, 16}, Rational(0), "   1.062     1.062"},        // 1.0625
+      {{1, 1}, Rational(9885, 10000), "   0.012     1.000"},  // 0.0115 below the reduction
+      {{1, 1}, *Rational::FromDigits("1", "100000000000000000000"), "   1.000     1.000"},
+  };
+  for (const auto& c : exact) {
+    DesignTrain t{{}, c.reduction};
+    EXPECT_EQ(FormatDesignRow(t, c.target), c.row);
+  }
 }
 
 TEST(DesignSearch, ComparesAndRoundsQuotientsExactly) {

@@ -10,61 +10,22 @@
 
 namespace quenmar::design::detail {
 
-namespace {
-
-int BitLength(u128 v) {
-  const auto high = static_cast<std::uint64_t>(v >> 64);
-  if (high != 0) return 128 - std::countl_zero(high);
-  return 64 - std::countl_zero(static_cast<std::uint64_t>(v));
-}
-
-}  // namespace
-
-double QuotientToDouble(u128 x, u128 y) {
-  if (x == 0) return 0.0;
-  // Long division to 64 significant bits, the rest folded into a sticky lowest bit, so
-  // the one conversion to double rounds exactly as the exact quotient would.
-  u128 q = x / y, r = x % y;
-  int exponent = 0;
-  bool sticky = false;
-  if (q >> 64 != 0) {
-    const int shift = BitLength(q) - 64;
-    sticky = (q & ((u128{1} << shift) - 1)) != 0 || r != 0;
-    q >>= shift;
-    exponent = shift;
-  } else {
-    // r < y <= 2^127 here for every quotient the search forms, so r << 1 cannot overflow.
-    while (q >> 63 == 0) {
-      r <<= 1;
-      q <<= 1;
-      --exponent;
-      if (r >= y) {
-        r -= y;
-        q |= 1;
-      }
-    }
-    sticky = r != 0;
-  }
-  const std::uint64_t mantissa = static_cast<std::uint64_t>(q) | (sticky ? 1u : 0u);
-  return std::ldexp(static_cast<double>(mantissa), exponent);
-}
-
 Collector::Collector(const DesignQuery& query, const Plan& plan, DesignOperations& operations)
-    : query_(query), plan_(plan), operations_(operations), target_(Reduced(query.target.num, query.target.den)) {
+    : query_(query), plan_(plan), operations_(operations), target_(*query.target.AsFraction()) {
   if (query.tolerance) {
     const Tolerance& t = *query.tolerance;
     bounded_ = true;
     if (t.unit == Tolerance::Unit::Absolute) {
-      boundNum_ = t.amount.num;
-      boundDen_ = t.amount.den;
+      boundNum_ = t.amount.AsFraction()->num;
+      boundDen_ = t.amount.AsFraction()->den;
       toleranceRadius_ = QuotientToDouble(boundNum_, boundDen_);
     } else {
       // |R - T| <= a * T / s  <=>  diff / den <= a.num * T.num / (a.den * s), with the
       // difference's own T.den cancelled: every part stays within 128 bits.
       perTargetDen_ = false;
       const std::uint64_t scale = t.unit == Tolerance::Unit::Ppm ? 1'000'000 : 100;
-      boundNum_ = u128{t.amount.num} * target_.num;
-      boundDen_ = u128{t.amount.den} * scale;
+      boundNum_ = u128{t.amount.AsFraction()->num} * target_.num;
+      boundDen_ = u128{t.amount.AsFraction()->den} * scale;
       toleranceRadius_ = QuotientToDouble(boundNum_, boundDen_) / static_cast<double>(target_.den);
     }
   }
@@ -235,6 +196,7 @@ DesignTrain Collector::TrainOf(const Entry& e) const {
   t.dReduction = QuotientToDouble(e.num, e.den);
   t.dDifference = QuotientToDouble(e.diff, u128{e.den} * target_.den);
   t.relativePpm = target_.num == 0 ? 0.0 : 1e6 * QuotientToDouble(e.diff, u128{e.den} * target_.num);
+  t.side = Compare(t.reduction, target_);
   t.variants = e.variants;
   return t;
 }
@@ -280,7 +242,7 @@ DesignResult Collector::Finish(bool stopped) {
     if (query_.sort == SortOrder::Text) {
       std::vector<std::string> rows;
       rows.reserve(trains.size());
-      for (const DesignTrain& t : trains) rows.push_back(FormatDesignRow(t));
+      for (const DesignTrain& t : trains) rows.push_back(FormatDesignRow(t, query_.target));
       std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return CompareSolutionRows(rows[a], rows[b]) < 0;
       });
@@ -303,7 +265,9 @@ void Pacer::Position(double fraction) {
   const int percent = std::clamp(static_cast<int>(std::floor(fraction * 100.0 + 1e-9)), 0, 100);
   if (percent > percent_) {
     percent_ = percent;
-    operations_.Progress(percent);
+    DesignProgress progress;
+    progress.percent = percent;
+    operations_.Progress(progress);
     sink_.Flush();
   }
   if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) stopped_ = true;

@@ -12,26 +12,6 @@
 
 namespace quenmar::design::detail {
 
-int CompareQuotients(u128 x1, u128 y1, u128 x2, u128 y2) {
-  // x1/y1 against x2/y2: compare the integer parts; when they agree, the fractional
-  // parts r1/y1 and r2/y2 compare the other way round from y1/r1 and y2/r2.
-  int sign = 1;
-  for (;;) {
-    const u128 q1 = x1 / y1, q2 = x2 / y2;
-    if (q1 != q2) return q1 < q2 ? -sign : sign;
-    const u128 r1 = x1 - q1 * y1, r2 = x2 - q2 * y2;
-    if (r1 == 0 || r2 == 0) {
-      if (r1 == r2) return 0;
-      return r1 == 0 ? -sign : sign;
-    }
-    x1 = y1;
-    y1 = r1;
-    x2 = y2;
-    y2 = r2;
-    sign = -sign;
-  }
-}
-
 Plan MakePlan(const DesignQuery& query) {
   Plan plan;
   plan.gears = GearCount(query);

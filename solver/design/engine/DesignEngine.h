@@ -11,17 +11,9 @@
 #include <string>
 
 #include "DesignSearch.h"
+#include "Exact.h"
 
 namespace quenmar::design::detail {
-
-using u128 = unsigned __int128;
-
-// The exact order of x1/y1 and x2/y2 (y1, y2 > 0) for any 128-bit parts, by comparing
-// their continued fractions term by term: never a product, so never an overflow.
-int CompareQuotients(u128 x1, u128 y1, u128 x2, u128 y2);
-
-// The exact quotient x / y (y > 0; x, y < 2^127) rounded once to the nearest double.
-double QuotientToDouble(u128 x, u128 y);
 
 // |R - T| * R.den * T.den: the numerator of the exact difference over R.den * T.den.
 inline u128 AbsoluteDifference(const Fraction& r, const Fraction& t) {
