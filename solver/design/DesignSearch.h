@@ -173,9 +173,11 @@ class DesignOperations {
   // While best == 0: trains newly listed, in loop order, each batch continuing the last,
   // with their final variants.
   virtual void Listed(std::span<const DesignTrain> /*batch*/) {}
-  // While best > 0: the closest trains so far, in the result's order, whenever they have
-  // changed (at most four times a second); each call replaces the last.
-  virtual void Closest(std::span<const DesignTrain> /*closest*/) {}
+  // Where trains are not found in loop order (the best K, and listings found by their
+  // products): the trains the result would hold if the run ended now, in the result's
+  // order, whenever they have changed (at most four times a second); each call replaces
+  // the last. For the best K, the closest so far.
+  virtual void Snapshot(std::span<const DesignTrain> /*trains*/) {}
 };
 
 // Runs a query that CheckDesignQuery accepted, on `threads` cores (0: every core; 1: on

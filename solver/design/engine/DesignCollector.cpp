@@ -210,6 +210,21 @@ void Collector::Flush() {
   operations_.Listed(batch);
 }
 
+std::vector<DesignTrain> Collector::Current() const {
+  std::vector<Entry> entries = entries_;
+  if (query_.best > 0) {
+    std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) { return Before(a, b); });
+    if (cap_ >= 0 && static_cast<std::int64_t>(entries.size()) > cap_) entries.resize(static_cast<std::size_t>(cap_));
+  } else {
+    std::sort(entries.begin(), entries.end(), EarlierInLoops<Entry, Entry>);
+    if (static_cast<std::int64_t>(entries.size()) > cap_) entries.resize(static_cast<std::size_t>(cap_));
+  }
+  std::vector<DesignTrain> trains;
+  trains.reserve(entries.size());
+  for (const Entry& e : entries) trains.push_back(TrainOf(e));
+  return trains;
+}
+
 DesignResult Collector::Finish(bool stopped) {
   DesignResult result;
   result.stopped = stopped;
@@ -265,17 +280,32 @@ void Pacer::Position(double fraction) {
   const int percent = std::clamp(static_cast<int>(std::floor(fraction * 100.0 + 1e-9)), 0, 100);
   if (percent > percent_) {
     percent_ = percent;
-    DesignProgress progress;
-    progress.percent = percent;
-    operations_.Progress(progress);
-    sink_.Flush();
+    Report();
   }
   if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) stopped_ = true;
+}
+
+void Pacer::Report() {
+  const auto now = std::chrono::steady_clock::now();
+  last_ = now;
+  DesignProgress progress;
+  progress.percent = std::max(percent_, 0);
+  progress.elapsedSeconds = std::chrono::duration<double>(now - start_).count();
+  if (progress.elapsedSeconds > 2 && progress.percent > 0)
+    progress.secondsLeft = progress.elapsedSeconds * (100 - progress.percent) / progress.percent;
+  progress.found = sink_.Found();
+  operations_.Progress(progress);
+  sink_.Flush();
+  if (sink_.SnapshotKind()) {
+    const std::vector<DesignTrain> current = sink_.Current();
+    operations_.Snapshot(current);
+  }
 }
 
 void Pacer::Poll() {
   next_ = work_ + kPollEvery;
   if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) stopped_ = true;
+  if (std::chrono::steady_clock::now() - last_ > std::chrono::milliseconds(250)) Report();
 }
 
 }  // namespace quenmar::design::detail

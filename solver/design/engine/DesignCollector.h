@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <unordered_map>
@@ -51,6 +52,11 @@ class Collector {
   void Flush();
 
   DesignResult Finish(bool stopped);
+
+  // The trains the result would hold now, in its order (best K and out-of-order lists).
+  std::vector<DesignTrain> Current() const;
+  bool SnapshotKind() const { return query_.best > 0 || unordered_; }
+  std::int64_t Found() const { return static_cast<std::int64_t>(entries_.size()); }
 
  private:
   struct Key {
@@ -111,7 +117,9 @@ class Pacer {
  public:
   static constexpr std::int64_t kPollEvery = std::int64_t{1} << 16;
   Pacer(DesignOperations& operations, const std::atomic<bool>* stop, Collector& sink)
-      : operations_(operations), stop_(stop), sink_(sink) {
+      : operations_(operations), stop_(stop), sink_(sink), start_(std::chrono::steady_clock::now()),
+        last_(start_) {
+    Report();
     Poll();
   }
 
@@ -124,6 +132,7 @@ class Pacer {
 
  private:
   void Poll();
+  void Report();
 
   DesignOperations& operations_;
   const std::atomic<bool>* stop_;
@@ -131,6 +140,7 @@ class Pacer {
   std::int64_t work_ = 0, next_ = kPollEvery;
   int percent_ = -1;
   bool stopped_ = false;
+  std::chrono::steady_clock::time_point start_, last_;
 };
 
 }  // namespace quenmar::design::detail
