@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "DesignEngine.h"
+#include "Exact.h"
 #include "LiteralDesignLoops.h"
 
 namespace {

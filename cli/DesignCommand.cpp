@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cstdio>
 #include <ostream>
+#include <thread>
 #include <vector>
 
 #include "DesignFormat.h"
@@ -14,6 +15,7 @@
 #include "ProgressBar.h"
 #include "ResultsFile.h"
 #include "SearchSolutions.h"
+#include "TextFormat.h"
 
 namespace quenmar::cli {
 
@@ -24,6 +26,13 @@ using namespace quenmar::design;
 constexpr const char* kProgram = "quenmar-solve";
 constexpr std::int64_t kLargestCount = 10'000'000;
 constexpr int kDefaultMin = 10, kDefaultMax = 25;  // the form's start-up limits
+// Searches estimated to take longer run only with --force.
+constexpr double kLongestUnforced = 30 * 60;
+
+std::string Threads(int threads) {
+  const int n = threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  return std::to_string(n) + (n == 1 ? " thread" : " threads");
+}
 
 enum class Format { Text, Csv, Json };
 
@@ -191,7 +200,7 @@ class TerminalOperations : public DesignOperations {
   TerminalOperations(bool drawBar, std::ostream& err) : drawBar_(drawBar), err_(err) {}
   void Progress(const DesignProgress& progress) override {
     if (!drawBar_) return;
-    DrawProgressBar(err_, progress.percent);
+    DrawProgressBar(err_, progress.percent, progress.elapsedSeconds > 3 ? progress.secondsLeft : -1);
     drawn_ = true;
   }
   void FinishBar() {
@@ -234,6 +243,19 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
     return 2;
   }
 
+  // A search that would take hours is refused unless asked for: say how long, and what
+  // to narrow.
+  if (!options.force) {
+    const DesignEstimate estimate = EstimateDesignSearch(plan.query, options.threads);
+    if (estimate.seconds > kLongestUnforced) {
+      err << kProgram << ": this search would take about " << Duration(estimate.seconds) << " on "
+          << Threads(options.threads) << " (" << text::General(estimate.combinations, 2)
+          << " combinations of teeth): narrow the ranges of " << estimate.narrow
+          << ", or add --force to run it anyway\n";
+      return 2;
+    }
+  }
+
   // The file is opened before the search, so that a path that cannot be written is
   // reported at once rather than after a long run.
   ResultsFileWriter file;
@@ -245,7 +267,7 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
   }
 
   TerminalOperations ops(env.progressBar, err);
-  const DesignResult result = RunDesignSearch(plan.query, ops, env.stopRequested);
+  const DesignResult result = RunDesignSearch(plan.query, ops, env.stopRequested, options.threads);
   ops.FinishBar();
 
   // Every byte of the output goes through this one sink: the file, or standard output.

@@ -21,6 +21,8 @@ struct DesignOptions {
   std::optional<std::string> stages, sort, best, distinct, format, gears;
   bool huntingTooth = false, coaxial = false, list = false;
   std::string output;  // empty: standard output
+  int threads = 0;     // 0: every core
+  bool force = false;  // run even a search estimated to take hours
 };
 
 // Same exit statuses as RunSolve.

@@ -156,6 +156,12 @@ bool WithinFormLimits(const std::vector<std::pair<std::string, std::string>>& gi
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
+std::optional<int> ParseThreads(const std::string& text) {
+  const auto v = ParseInteger(text);
+  if (!v || *v < 1 || *v > 1024) return std::nullopt;
+  return static_cast<int>(*v);
+}
+
 }  // namespace
 
 int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
@@ -206,6 +212,15 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                "Only trains whose every stage has the same tooth sum (output in line with the input)");
   app.add_option("--output", a.output, "Write to FILE (replaced) instead of standard output")
       ->type_name("FILE");
+  std::string threads;
+  bool force = false;
+  app.add_option("--threads", threads,
+                 "Threads of a design search, 1..1024 (default: every core); the output is the same "
+                 "for every count. The window's search always runs on one thread")
+      ->type_name("N");
+  app.add_flag("--force", force,
+               "Run a design search that would take hours (without it, such a search is refused "
+               "with an estimate of its time and the ranges to narrow)");
   app.set_version_flag("--version", std::string(kProgram) + " 1.01");
   try {
     app.parse(argc, argv);
@@ -223,6 +238,10 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
     if (app.get_option(valued[i][0])->count() > 0) given.emplace_back(valued[i][0], texts[i]);
   if (app.get_option("--output")->count() > 0 && a.output.empty()) {
     err << kProgram << ": --output accepts a file name, not an empty one\n";
+    return 2;
+  }
+  if (app.get_option("--threads")->count() > 0 && !ParseThreads(threads)) {
+    err << kProgram << ": --threads accepts a whole number of threads from 1 to 1024\n";
     return 2;
   }
   bool design = huntingTooth || coaxial || !WithinFormLimits(given);
@@ -254,6 +273,8 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
     options.coaxial = coaxial;
     options.list = a.list;
     options.output = a.output;
+    if (!threads.empty()) options.threads = *ParseThreads(threads);
+    options.force = force;
     return RunDesignSolve(options, out, err, env);
   }
   if (const auto problem = Validate(given, a)) {

@@ -132,17 +132,13 @@ std::optional<std::string> CheckDesignQuery(const DesignQuery& query) {
   return detail::CheckMemory(query);
 }
 
-DesignEstimate EstimateDesignSearch(const DesignQuery& query, int /*threads*/) {
-  DesignEstimate estimate;
-  estimate.combinations = 1;
-  for (int g = 0; g < GearCount(query); ++g)
-    estimate.combinations *= std::max(0, query.maxTeeth[g] - query.minTeeth[g] + 1);
-  return estimate;
+DesignEstimate EstimateDesignSearch(const DesignQuery& query, int threads) {
+  return detail::Estimate(query, threads);
 }
 
 DesignResult RunDesignSearch(const DesignQuery& query, DesignOperations& operations,
-                             const std::atomic<bool>* stop, int /*threads*/) {
-  return detail::RunEngine(query, operations, stop);
+                             const std::atomic<bool>* stop, int threads) {
+  return detail::RunEngine(query, operations, stop, threads);
 }
 
 }  // namespace quenmar::design

@@ -421,10 +421,11 @@ TEST_F(DesignProcess, HelpGivesEveryLimit) {
 
 TEST_F(DesignProcess, InterruptWritesTheBestSoFar) {
   const fs::path file = dir_ / "best.json";
-  // Six free stages of 1..500 teeth: far more than this test waits for, however fast.
+  // Six free stages of 1..500 teeth: far more than this test waits for, however fast
+  // (so long that it runs only when forced).
   const std::string lo = "1,1,1,1,1,1,1,1,1,1,1,1", hi = "500,500,500,500,500,500,500,500,500,500,500,500";
   const pid_t pid = Start({"--stages", "6", "--min", lo, "--max", hi, "--target", "3.14159265358979",
-                           "--best", "10", "--format", "json", "--output", file.string()});
+                           "--best", "10", "--format", "json", "--output", file.string(), "--force"});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   ASSERT_EQ(kill(pid, SIGINT), 0);
   std::thread guard([pid] {  // against a search that ignores the signal

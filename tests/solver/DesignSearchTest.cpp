@@ -11,6 +11,7 @@
 #include <random>
 
 #include "DesignEngine.h"
+#include "Exact.h"
 #include "LiteralDesignLoops.h"
 #include "SolutionRow.h"
 
@@ -276,7 +277,11 @@ TEST(DesignSearch, AgreesWithTheLoopsOnRandomQueries) {
       tuning.maxTableEntries = way == -1 ? 64 : 1 << 20;
       tuning.tableStages = way >= 1 && way <= 3 ? way : -1;
       tuning.products = way == 4 ? 1 : 0;
-      const DesignResult r = detail::RunEngine(q, ops, nullptr, tuning);
+      // Small parts and segments, so that a split of the work shows in the result if it can.
+      tuning.partDepth = static_cast<int>(rng() % 4);
+      tuning.segmentProducts = 1 + rng() % 64;
+      const int threads = std::array{1, 2, 7}[rng() % 3];
+      const DesignResult r = detail::RunEngine(q, ops, nullptr, threads, tuning);
       ExpectSame(q, r, e, ops);
       if (HasFailure()) return;
     }
@@ -377,8 +382,9 @@ TEST(DesignSearch, ListsThePublishedMotionWorksAndARevertedPair) {
 }
 
 TEST(DesignSearch, StopsSoonAndKeepsWhatItFound) {
-  DesignQuery q = Free({10, 10, 10, 10, 10, 10}, {22, 22, 22, 22, 22, 22}, Fraction{3, 1},
-                       Tolerance{Tolerance::Unit::Percent, Fraction{1, 1}, "1%"});
+  // Long enough that a stop asked for at the first report lands while the loops run.
+  DesignQuery q = Free({10, 10, 10, 10, 10, 10}, {40, 40, 40, 40, 40, 40}, Fraction{3, 1},
+                       Tolerance{Tolerance::Unit::Ppm, Fraction{1, 1}, "1ppm"});
   std::atomic<bool> stop{true};
   Recording ops;
   DesignResult r = RunDesignSearch(q, ops, &stop);
