@@ -349,6 +349,10 @@ TEST_F(DesignProcess, BadInputTouchesNothing) {
   const fs::path badFile = dir_ / "gears.txt";
   { std::ofstream(badFile) << "20 25\n# spare\n30 x40\n"; }
   const std::string missing = (dir_ / "missing.txt").string();
+  const auto setup = [this](const char* name, const char* text) {
+    std::ofstream(dir_ / name) << text;
+    return (dir_ / name).string();
+  };
   struct Row {
     const char* name;
     std::vector<std::string> args;
@@ -394,6 +398,14 @@ TEST_F(DesignProcess, BadInputTouchesNothing) {
       {"GearFileMissing", {"--gears", "@" + missing}, "--gears cannot read " + missing + ": No such file or directory"},
       {"GearFileIsAFolder", {"--gears", "@" + dir_.string()}, "--gears cannot read " + dir_.string() + ": Is a directory"},
       {"ConfigStillChecked", {"--config", "8", "--best", "3"}, "--config accepts a configuration index from 0 to 6"},
+      {"SetupWithASearchOption", {"--setup", setup("a.json", "{}"), "--coaxial"},
+       "--setup cannot be combined with --coaxial (the setup file describes the search)"},
+      {"SetupMissing", {"--setup", missing}, "--setup cannot read " + missing + ": No such file or directory"},
+      {"SetupNotJson", {"--setup", setup("b.json", "{")}, "--setup " + dir_.string() + "/b.json: not a JSON document"},
+      {"SetupBadTarget", {"--setup", setup("c.json", R"({"target": "127/0"})")},
+       "--setup " + dir_.string() + "/c.json: \"target\" " + target.substr(9) + " (the denominator is 0)"},
+      {"SetupNoTolerance", {"--setup", setup("d.json", R"({"tolerance": ""})")},
+       "--setup " + dir_.string() + "/d.json: \"tolerance\": a tolerance is needed unless Best is above 0"},
   };
   const fs::path file = dir_ / "kept.txt";
   for (const Row& row : rows) {
