@@ -284,6 +284,7 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
       return 1;
     }
   }
+  const TemporaryFileNotice notice(env, file);
 
   TerminalOperations ops(env.progressBar, err);
   const DesignResult result = RunDesignSearch(plan.query, ops, env.stopRequested);
@@ -303,8 +304,8 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
       return 1;
     }
   }
-  // --list prints rows only, so the note that the list is partial goes to stderr.
-  if (options.list && result.stopped)
+  // --list and CSV hold rows only, so the note that the list is partial goes to stderr.
+  if ((options.list || plan.format == Format::Csv) && result.stopped)
     err << kProgram << ": the search was stopped before it finished\n";
   out.flush();
   return result.stopped ? 130 : 0;

@@ -291,6 +291,7 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
       return 1;
     }
   }
+  const TemporaryFileNotice notice(env, file);
 
   BatchOperations ops(config.family, env, err);
   const SearchResult result = SearchSolutions(inputs, ops);
