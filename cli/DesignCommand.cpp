@@ -12,6 +12,7 @@
 #include "DesignFormat.h"
 #include "DesignInput.h"
 #include "DesignSearch.h"
+#include "DesignSetup.h"
 #include "ProgressBar.h"
 #include "ResultsFile.h"
 #include "SearchSolutions.h"
@@ -74,30 +75,77 @@ std::string TeethAccepted(const std::string& option, int stages) {
          std::to_string(stages) + " asks), separated by commas";
 }
 
-// The owned gears: a list on the command line, or @FILE. A gear set is a few lines; a
-// file far larger than any is refused rather than read without end (a device, say).
-Parsed<std::vector<int>> ReadGears(const std::string& text) {
-  if (text.empty() || text.front() != '@') return ParseGearList(text);
-  const std::string path = text.substr(1);
+// A file of a few lines, whole, into `content`; or what is wrong. A file far larger than
+// any gear set or setup is refused rather than read without end (a device, say).
+std::optional<std::string> ReadSmallFile(const std::string& path, std::string& content) {
   constexpr std::size_t kLargestFile = std::size_t{1} << 20;
   const auto failed = [&path](int error) {
     return "cannot read " + EscapeControls(path) + ": " + std::strerror(error);
   };
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return failed(errno);
-  std::string content(kLargestFile + 1, '\0');
+  content.assign(kLargestFile + 1, '\0');
   errno = 0;
   content.resize(std::fread(content.data(), 1, content.size(), file));
   const int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
   std::fclose(file);
   if (error) return failed(error);
   if (content.size() > kLargestFile) return "cannot read " + EscapeControls(path) + ": larger than 1 MiB";
+  return {};
+}
+
+// The owned gears: a list on the command line, or @FILE.
+Parsed<std::vector<int>> ReadGears(const std::string& text) {
+  if (text.empty() || text.front() != '@') return ParseGearList(text);
+  std::string content;
+  if (auto problem = ReadSmallFile(text.substr(1), content)) return *problem;
   return ParseGearFile(content);
+}
+
+// A setup saved by quenmar-design, read as the window reads it: one setup, one query.
+std::optional<std::string> ReadSetupFile(const std::string& path, DesignQuery& query) {
+  if (path.empty()) return "--setup accepts a file name, not an empty one";
+  std::string content;
+  if (auto problem = ReadSmallFile(path, content)) return "--setup " + *problem;
+  const std::string where = "--setup " + EscapeControls(path) + ": ";
+  const auto setup = SetupFromJson(content);
+  if (const auto* message = std::get_if<std::string>(&setup)) return where + *message;
+  const SetupReading reading = ReadSetup(std::get<DesignSetup>(setup));
+  if (reading.query) {
+    query = *reading.query;
+    return {};
+  }
+  // Each problem as the window shows it beside its input, named by the setup's key.
+  const SetupProblems& p = reading.problems;
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"", &p.teeth},           {"target", &p.target}, {"tolerance", &p.tolerance},
+      {"ownedGears", &p.ownedGears}, {"module", &p.module}, {"", &p.query}};
+  for (const auto& [key, message] : fields) {
+    if (message->empty()) continue;
+    if (!*key) return where + *message;
+    return where + "\"" + key + "\"" + (message->starts_with("accepts ") ? " " : ": ") + *message;
+  }
+  return where + "not a setup";
+}
+
+std::optional<std::string> ReadFormat(const DesignOptions& o, Plan& plan) {
+  if (!o.format) return {};
+  if (*o.format == "text") plan.format = Format::Text;
+  else if (*o.format == "csv") plan.format = Format::Csv;
+  else if (*o.format == "json") plan.format = Format::Json;
+  else return "--format accepts text, csv or json";
+  if (o.list && plan.format != Format::Text)
+    return "--list prints text rows; it cannot be combined with --format " + *o.format;
+  return {};
 }
 
 // Every option into one query; the first problem found is the message.
 std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
   DesignQuery& q = plan.query;
+  if (o.setup) {
+    if (auto problem = ReadSetupFile(*o.setup, q)) return problem;
+    return ReadFormat(o, plan);
+  }
   if (o.stages) {
     const auto k = ParseCount(*o.stages, 1, kMaxStages);
     if (!k) return "--stages accepts a whole number of stages from 1 to 6";
@@ -175,14 +223,7 @@ std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
     else if (*o.distinct == "gears") q.distinct = Distinct::Gears;
     else return "--distinct accepts meshes or gears";
   }
-  if (o.format) {
-    if (*o.format == "text") plan.format = Format::Text;
-    else if (*o.format == "csv") plan.format = Format::Csv;
-    else if (*o.format == "json") plan.format = Format::Json;
-    else return "--format accepts text, csv or json";
-    if (o.list && plan.format != Format::Text)
-      return "--list prints text rows; it cannot be combined with --format " + *o.format;
-  }
+  if (auto problem = ReadFormat(o, plan)) return problem;
   q.huntingTooth = o.huntingTooth;
   q.coaxial = o.coaxial;
 
@@ -265,6 +306,7 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
       return 1;
     }
   }
+  const TemporaryFileNotice notice(env, file);
 
   TerminalOperations ops(env.progressBar, err);
   const DesignResult result = RunDesignSearch(plan.query, ops, env.stopRequested, options.threads);
@@ -284,8 +326,8 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
       return 1;
     }
   }
-  // --list prints rows only, so the note that the list is partial goes to stderr.
-  if (options.list && result.stopped)
+  // --list and CSV hold rows only, so the note that the list is partial goes to stderr.
+  if ((options.list || plan.format == Format::Csv) && result.stopped)
     err << kProgram << ": the search was stopped before it finished\n";
   out.flush();
   return result.stopped ? 130 : 0;

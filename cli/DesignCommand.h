@@ -19,6 +19,7 @@ struct DesignOptions {
   CalendarDate date{};
   std::optional<std::string> min, max, target, range, maxSolutions;
   std::optional<std::string> stages, sort, best, distinct, format, gears;
+  std::optional<std::string> setup;  // a setup file of quenmar-design, alone with output options
   bool huntingTooth = false, coaxial = false, list = false;
   std::string output;  // empty: standard output
   int threads = 0;     // 0: every core

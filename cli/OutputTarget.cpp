@@ -1,8 +1,10 @@
 #include "OutputTarget.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -58,6 +60,23 @@ bool StandardOutput::Finish(std::ostream& err) {
   if (buffer_.error() == 0) return true;
   err << "quenmar-solve: cannot write standard output: " << std::strerror(buffer_.error()) << '\n';
   return false;
+}
+
+namespace {
+char g_temporaryName[PATH_MAX + 64];  // a resolved path and the temporary file's suffix
+std::atomic<const char*> g_temporaryFile{nullptr};
+static_assert(std::atomic<const char*>::is_always_lock_free);
+}  // namespace
+
+void KeepTemporaryFileName(const char* path) {
+  g_temporaryFile.store(nullptr);  // a signal meanwhile finds no name, never half of one
+  if (!path || std::strlen(path) >= sizeof g_temporaryName) return;
+  std::memcpy(g_temporaryName, path, std::strlen(path) + 1);
+  g_temporaryFile.store(g_temporaryName);
+}
+
+void RemoveTemporaryFile() {
+  if (const char* path = g_temporaryFile.exchange(nullptr)) ::unlink(path);
 }
 
 }  // namespace quenmar::cli

@@ -1,6 +1,7 @@
 #pragma once
-// Standard output of quenmar-solve, written so that a failure is never lost: the first
-// failed write (a full disk, a closed or broken output) is kept, and Finish reports it.
+// Where quenmar-solve's output goes, so that nothing is lost or left behind: standard output
+// keeps its first failed write (a full disk, a closed or broken output) for Finish to
+// report, and the temporary file of an --output run is known to the signal handler.
 
 #include <ostream>
 #include <streambuf>
@@ -42,5 +43,10 @@ class StandardOutput {
   DescriptorBuffer buffer_;
   std::ostream stream_;
 };
+
+// The temporary file an --output run writes (nullptr: none), kept in a buffer of its own so
+// that a signal handler can remove it: RemoveTemporaryFile only calls unlink.
+void KeepTemporaryFileName(const char* path);
+void RemoveTemporaryFile();
 
 }  // namespace quenmar::cli

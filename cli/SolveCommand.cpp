@@ -195,6 +195,9 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
       {"--gears", "The gears owned, teeth counts 1..500: a comma-separated LIST, or @FILE with counts "
                   "separated by commas, blanks or line breaks and # comments; a count listed twice "
                   "is two gears", "LIST|@FILE"},
+      {"--setup", "Run a setup saved by quenmar-design (its JSON file), sorted by difference with its "
+                  "Max trains as --max-solutions; only --format, --list, --output and --date may "
+                  "join it", "FILE"},
   };
   // Options beyond the form's: given any of them, the exact design search runs.
   constexpr std::size_t kFirstDesignOption = 7;
@@ -244,6 +247,17 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
     err << kProgram << ": --threads accepts a whole number of threads from 1 to 1024\n";
     return 2;
   }
+  if (app.get_option("--setup")->count() > 0) {
+    // The setup says what to search; only how the output is written may be added.
+    for (const char* option : {"--config", "--min", "--max", "--target", "--range", "--max-solutions",
+                               "--stages", "--sort", "--best", "--distinct", "--gears",
+                               "--hunting-tooth", "--coaxial"})
+      if (app.get_option(option)->count() > 0) {
+        err << kProgram << ": --setup cannot be combined with " << option
+            << " (the setup file describes the search)\n";
+        return 2;
+      }
+  }
   bool design = huntingTooth || coaxial || !WithinFormLimits(given);
   for (std::size_t i = kFirstDesignOption; i < std::size(valued); ++i)
     design = design || app.get_option(valued[i][0])->count() > 0;
@@ -259,7 +273,7 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
           {"--max-solutions", &options.maxSolutions}, {"--stages", &options.stages},
           {"--sort", &options.sort},        {"--best", &options.best},
           {"--distinct", &options.distinct}, {"--format", &options.format},
-          {"--gears", &options.gears}};
+          {"--gears", &options.gears},      {"--setup", &options.setup}};
       for (const auto& [name, field] : fields)
         if (option == name) *field = text;
     }
@@ -298,6 +312,7 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
       return 1;
     }
   }
+  const TemporaryFileNotice notice(env, file);
 
   BatchOperations ops(config.family, env, err);
   const SearchResult result = SearchSolutions(inputs, ops);

@@ -1,6 +1,7 @@
 // quenmar-solve: Ctrl+C, termination and hang-up stop the search the way ALT does in the
 // window: what was found so far is written with its closing lines, and the exit status is
-// 128 + the signal's number. A second signal ends the program at once.
+// 128 + the signal's number. A second signal ends the program at once, removing the
+// temporary file of an --output run first, so that nothing is left beside the output.
 
 #include <unistd.h>
 
@@ -18,8 +19,14 @@ std::atomic<int> g_stopSignal{0};
 static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 
 extern "C" void OnStopSignal(int signal) {
-  g_stopSignal.store(signal);
-  g_stopRequested.store(true);
+  int first = 0;
+  if (g_stopSignal.compare_exchange_strong(first, signal)) {
+    g_stopRequested.store(true);
+    return;
+  }
+  quenmar::cli::RemoveTemporaryFile();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);  // delivered, with its default action, once the handler returns
 }
 
 }  // namespace
@@ -27,7 +34,6 @@ extern "C" void OnStopSignal(int signal) {
 int main(int argc, char** argv) {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
-  action.sa_flags = SA_RESETHAND;
   sigemptyset(&action.sa_mask);
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 
@@ -38,6 +44,7 @@ int main(int argc, char** argv) {
   env.today = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
   env.stopRequested = &g_stopRequested;
   env.progressBar = isatty(STDERR_FILENO) != 0;
+  env.temporaryFile = quenmar::cli::KeepTemporaryFileName;
   quenmar::cli::StandardOutput out;
   int status = quenmar::cli::RunSolve(argc, argv, out.stream(), std::cerr, env);
   if (!out.Finish(std::cerr)) return 1;

@@ -85,6 +85,8 @@ class ResultsFileWriter {
   void WriteStoppedLine();
   FileStatus Close();
   bool isOpen() const { return file_ != nullptr; }
+  // The temporary file written until Close; empty when the file is written directly.
+  const std::string& temporaryPath() const { return temporary_; }
 
  private:
   void Write(std::string_view text);

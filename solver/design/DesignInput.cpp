@@ -213,6 +213,8 @@ Parsed<std::vector<int>> ParseGearList(std::string_view text) {
 }
 
 Parsed<std::vector<int>> ParseGearFile(std::string_view fileText) {
+  // Editors on some systems begin a UTF-8 file with a byte-order mark; it is no gear.
+  if (fileText.starts_with("\xEF\xBB\xBF")) fileText.remove_prefix(3);
   std::vector<int> gears;
   int line = 1;
   std::size_t i = 0;

@@ -159,9 +159,11 @@ SetupReading ReadSetup(const DesignSetup& setup) {
   const int used = GearsInUse(setup);
   const int listed = setup.freeTrain ? used : kGearCount;
   for (int gear = 0; gear < listed; ++gear) {
-    if (gear >= used) {  // a configuration's idle gears, as quenmar-solve sets them
+    if (gear >= used) {
+      // A configuration's idle gears as quenmar-solve holds them: minimum 10, maximum as
+      // typed (25 where what is typed is not a count), so both export the same JSON.
       query.minTeeth.push_back(10);
-      query.maxTeeth.push_back(10);
+      query.maxTeeth.push_back(ParseTeeth(setup.maxTeeth[gear]).value_or(25));
       continue;
     }
     const std::string name = "N" + std::to_string(gear + 1);

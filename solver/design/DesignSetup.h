@@ -67,7 +67,8 @@ struct SetupReading {
 };
 
 // Reads the setup into the query the search runs (sorted by difference), with one
-// message per wrong field. The teeth of gears a configuration does not use are 10.
+// message per wrong field. A gear a configuration does not use has minimum 10 and its
+// typed maximum (25 when that is not a count of teeth), as quenmar-solve gives it.
 SetupReading ReadSetup(const DesignSetup& setup);
 
 // The tolerance text the search and quenmar-solve take ("0.01", "5ppm", "0.01%").

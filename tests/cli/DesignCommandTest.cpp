@@ -32,6 +32,8 @@ using u128 = unsigned __int128;
 
 using quenmar::testing::Outcome;
 using quenmar::testing::ReadFile;
+using quenmar::testing::SignalPending;
+using quenmar::testing::WaitForTemporaryFile;
 
 class DesignProcess : public quenmar::testing::ProcessTestFolder {
  protected:
@@ -349,6 +351,10 @@ TEST_F(DesignProcess, BadInputTouchesNothing) {
   const fs::path badFile = dir_ / "gears.txt";
   { std::ofstream(badFile) << "20 25\n# spare\n30 x40\n"; }
   const std::string missing = (dir_ / "missing.txt").string();
+  const auto setup = [this](const char* name, const char* text) {
+    std::ofstream(dir_ / name) << text;
+    return (dir_ / name).string();
+  };
   struct Row {
     const char* name;
     std::vector<std::string> args;
@@ -394,6 +400,14 @@ TEST_F(DesignProcess, BadInputTouchesNothing) {
       {"GearFileMissing", {"--gears", "@" + missing}, "--gears cannot read " + missing + ": No such file or directory"},
       {"GearFileIsAFolder", {"--gears", "@" + dir_.string()}, "--gears cannot read " + dir_.string() + ": Is a directory"},
       {"ConfigStillChecked", {"--config", "8", "--best", "3"}, "--config accepts a configuration index from 0 to 6"},
+      {"SetupWithASearchOption", {"--setup", setup("a.json", "{}"), "--coaxial"},
+       "--setup cannot be combined with --coaxial (the setup file describes the search)"},
+      {"SetupMissing", {"--setup", missing}, "--setup cannot read " + missing + ": No such file or directory"},
+      {"SetupNotJson", {"--setup", setup("b.json", "{")}, "--setup " + dir_.string() + "/b.json: not a JSON document"},
+      {"SetupBadTarget", {"--setup", setup("c.json", R"({"target": "127/0"})")},
+       "--setup " + dir_.string() + "/c.json: \"target\" " + target.substr(9) + " (the denominator is 0)"},
+      {"SetupNoTolerance", {"--setup", setup("d.json", R"({"tolerance": ""})")},
+       "--setup " + dir_.string() + "/d.json: \"tolerance\": a tolerance is needed unless Best is above 0"},
   };
   const fs::path file = dir_ / "kept.txt";
   for (const Row& row : rows) {
@@ -442,6 +456,40 @@ TEST_F(DesignProcess, InterruptWritesTheBestSoFar) {
   EXPECT_EQ(doc["stopped"], true);
   EXPECT_EQ(doc["count"], doc["solutions"].size());
   EXPECT_LE(doc["count"].get<int>(), 10);
+}
+
+// Ctrl+C during a CSV run: the rows found replace the file and, CSV holding rows only, the note
+// goes to stderr. A second signal while those rows are written ends the run at once and takes
+// the temporary file with it: the previous file stays and nothing is left beside it.
+TEST_F(DesignProcess, StoppedCsvRunAndSecondSignal) {
+  const fs::path file = dir_ / "trains.csv";
+  // Nearly every train of six stages lies within 100 of 1: the list grows fast, and writing
+  // it takes long enough for a second signal to come meanwhile.
+  const std::string lo = "1,1,1,1,1,1,1,1,1,1,1,1", hi = "500,500,500,500,500,500,500,500,500,500,500,500";
+  for (const int signals : {1, 2}) {
+    SCOPED_TRACE(signals);
+    { std::ofstream(file) << "the previous run\n"; }
+    const pid_t pid = Start({"--stages", "6", "--min", lo, "--max", hi, "--target", "1", "--range", "100",
+                             "--max-solutions", "5000000", "--format", "csv", "--output", file.string()});
+    ASSERT_TRUE(WaitForTemporaryFile(file, pid));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int s = 0; s < signals; ++s) {
+      for (int i = 0; i < 100000 && SignalPending(pid, SIGINT); ++i)  // two pending are one
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+      ASSERT_EQ(kill(pid, SIGINT), 0);
+    }
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    if (signals == 1) {
+      EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 130) << raw;
+      EXPECT_EQ(ReadFile(dir_ / "stderr"), "quenmar-solve: the search was stopped before it finished\n");
+      EXPECT_EQ(ReadFile(file).rfind("difference,", 0), 0u);
+    } else {
+      EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == SIGINT) << raw;
+      EXPECT_EQ(ReadFile(file), "the previous run\n");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 3);  // stdout, stderr and the file
+  }
 }
 
 }  // namespace

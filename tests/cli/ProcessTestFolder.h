@@ -1,13 +1,17 @@
 #pragma once
 // What the process tests of quenmar-solve share: the outcome of a run, reading a file
-// whole, and a fresh folder per test for the files a run writes.
+// whole, the temporary file of a run and its signals, and a fresh folder per test for the
+// files a run writes.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace quenmar::testing {
 
@@ -19,6 +23,26 @@ struct Outcome {
 inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Waits until the run has its temporary results file beside `file` (it is searching then).
+inline bool WaitForTemporaryFile(const std::filesystem::path& file, pid_t pid) {
+  for (int i = 0; i < 2000; ++i) {
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
+      if (entry.path().filename().string().rfind("." + file.filename().string() + ".", 0) == 0)
+        return true;
+    if (waitpid(pid, nullptr, WNOHANG) != 0) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// Whether `signal` sent to the process still waits to be taken.
+inline bool SignalPending(pid_t pid, int signal) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("ShdPnd:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+  return false;
 }
 
 // A test with a folder of its own, named after the test, emptied before and removed after.

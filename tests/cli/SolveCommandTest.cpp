@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 
 using quenmar::testing::Outcome;
 using quenmar::testing::ReadFile;
+using quenmar::testing::WaitForTemporaryFile;
 
 class SolveProcess : public quenmar::testing::ProcessTestFolder {
  protected:
@@ -254,18 +255,6 @@ TEST_F(SolveProcess, MinusZeroIsZero) {
   EXPECT_NE(o.out.find("Target Reduction =      0.000\nConvergence Range = +/-    0.00000\n"),
             std::string::npos)
       << o.out;
-}
-
-// Waits until the run has its temporary results file beside `file` (it is searching then).
-bool WaitForTemporaryFile(const fs::path& file, pid_t pid) {
-  for (int i = 0; i < 2000; ++i) {
-    for (const auto& entry : fs::directory_iterator(file.parent_path()))
-      if (entry.path().filename().string().rfind("." + file.filename().string() + ".", 0) == 0)
-        return true;
-    if (waitpid(pid, nullptr, WNOHANG) != 0) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
 }
 
 // Every gear 1..500 with a range of 0 runs far longer than any of these tests waits.

@@ -178,17 +178,21 @@ class DesignPartsTest : public QObject {
     QVERIFY(std::get<DesignSetup>(SetupFromJson("{}")) == DesignSetup());
   }
 
-  // The query read from a setup: idle gears at 10, free trains of 2K gears, the tolerance's
-  // unit, and the cap and sort the window always gives.
+  // The query read from a setup: idle gears as quenmar-solve holds them, free trains of 2K
+  // gears, the tolerance's unit, and the cap and sort the window always gives.
   void setupReadIntoQuery() {
     DesignSetup setup;
     setup.configuration = 0;  // single: N3..N6 idle
     setup.minTeeth[0] = "12";
     setup.maxTeeth[1] = "60";
-    SetupReading reading = ReadSetup(setup);
+    DesignSetup idle = setup;  // idle gears: minimum 10, maximum as typed or 25
+    idle.minTeeth[2] = "30";
+    idle.maxTeeth[3] = "40";
+    idle.maxTeeth[4] = "x";
+    SetupReading reading = ReadSetup(idle);
     QVERIFY(reading.query);
     QCOMPARE(reading.query->minTeeth, (std::vector<int>{12, 10, 10, 10, 10, 10}));
-    QCOMPARE(reading.query->maxTeeth, (std::vector<int>{25, 60, 10, 10, 10, 10}));
+    QCOMPARE(reading.query->maxTeeth, (std::vector<int>{25, 60, 25, 40, 25, 25}));
     QVERIFY(reading.query->sort == SortOrder::Difference);
     QCOMPARE(*reading.query->maxSolutions, std::int64_t{10000});
 

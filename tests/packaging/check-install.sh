@@ -107,6 +107,14 @@ for page in "${optionPages[@]}"; do
   done
 done
 
+# --- The synopsis of quenmar-solve, as it renders, names every long option of its --help.
+synopsis=$(MANWIDTH=80 man -l "$root/usr/share/man/man1/quenmar-solve.1.gz" 2>/dev/null |
+  awk '/^[A-Z]/ {inSynopsis = ($1 == "SYNOPSIS"); next} inSynopsis' |
+  grep -oE -- '--[A-Za-z][A-Za-z0-9-]*' | sort -u)
+for option in $(grep -- '^--' <<<"$options"); do
+  grep -qxF -- "$option" <<<"$synopsis" || fail "the synopsis of quenmar-solve(1) leaves out $option"
+done
+
 # --- The installed quenmar-solve prints the worked example, and reports bad options.
 expectedExample=$("$fixtures" worked-example)
 actual=$(cd "$work" && "$solve" --config 1 --date 2002-07-04)
@@ -116,7 +124,7 @@ actual=$(cd "$work" && "$solve" --config 1 --date 2002-07-04)
 
 # --- bash-completion finds the completion in the installed tree and it offers what
 # quenmar-solve accepts.
-mkdir -p "$work/files/trains.d" && touch "$work/files/trains.txt" "$work/files/other.txt"
+mkdir -p "$work/files/trains.d" && touch "$work/files/trains.txt" "$work/files/other.txt" "$work/files/setup.json"
 completion=$(cd "$work/files" && env -i HOME="$work" PATH="$PATH" XDG_DATA_HOME="$work/nowhere" \
   XDG_DATA_DIRS="$root/usr/share" bash --norc --noprofile -c '
   source /usr/share/bash-completion/bash_completion
@@ -136,6 +144,7 @@ completion=$(cd "$work/files" && env -i HOME="$work" PATH="$PATH" XDG_DATA_HOME=
   ask quenmar-solve --config 9
   ask quenmar-solve --output tr
   ask quenmar-solve --output = tr
+  ask quenmar-solve --setup ""
   ask quenmar-solve --target ""
   ask quenmar-solve --list -
 ')
@@ -154,6 +163,7 @@ quenmar-solve --config=3	3|
 quenmar-solve --config 9	|
 quenmar-solve --output tr	trains.d|trains.txt|
 quenmar-solve --output=tr	trains.d|trains.txt|
+quenmar-solve --setup 	setup.json|trains.d|
 quenmar-solve --target 	|
 quenmar-solve --list -	$longOptions
 EOF_CASES

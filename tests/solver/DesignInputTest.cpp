@@ -136,6 +136,8 @@ TEST(DesignInput, OwnedGearsFromTheCommandLineAndFromAFile) {
       {true, "20 -5", {}, "line 1: \"-5\" is not a whole number"},
       {true, "# nothing but a comment\n\n", {}, "the file lists no gear"},
       {true, "", {}, "the file lists no gear"},
+      {true, "\xEF\xBB\xBF" "20 25\n", {20, 25}, ""},  // a byte-order mark first is skipped
+      {true, "\xEF\xBB\xBF", {}, "the file lists no gear"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
