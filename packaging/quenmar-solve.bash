@@ -3,8 +3,8 @@
 # A new option of quenmar-solve goes into one of these two lists; one whose values can be
 # listed also gets a branch in the case below.
 _quenmar_solve_valued='--config --min --max --target --range --max-solutions --date --output
-    --stages --sort --best --distinct --format --gears --setup'
-_quenmar_solve_switches='--list --hunting-tooth --coaxial --help --version'
+    --stages --sort --best --distinct --format --gears --setup --threads'
+_quenmar_solve_switches='--list --hunting-tooth --coaxial --force --help --version'
 
 # The configurations, index first, as --config takes them.
 _quenmar_solve_configurations=(

@@ -470,7 +470,7 @@ TEST_F(DesignProcess, StoppedCsvRunAndSecondSignal) {
     SCOPED_TRACE(signals);
     { std::ofstream(file) << "the previous run\n"; }
     const pid_t pid = Start({"--stages", "6", "--min", lo, "--max", hi, "--target", "1", "--range", "100",
-                             "--max-solutions", "5000000", "--format", "csv", "--output", file.string()});
+                             "--max-solutions", "5000000", "--format", "csv", "--output", file.string(), "--force"});
     ASSERT_TRUE(WaitForTemporaryFile(file, pid));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     for (int s = 0; s < signals; ++s) {

@@ -1,7 +1,7 @@
 // What a design search keeps per train, measured with the allocator (every operator new
 // of this program counted) against the figure the memory check refuses runs by: runs
-// that keep 100,000 and then 300,000 trains, whose difference in peak memory is the cost
-// of 200,000 kept trains, for each way of keeping them.
+// that keep 40,000 and then 120,000 trains, whose difference in peak memory is the cost
+// of 80,000 kept trains, for each way of keeping them.
 
 #include <gtest/gtest.h>
 #include <malloc.h>
@@ -53,32 +53,43 @@ std::int64_t PeakOf(const DesignQuery& q, const detail::EngineTuning& tuning, st
 TEST(DesignMemory, KeptTrainsCostNoMoreThanTheCheckAssumes) {
   struct Way {
     const char* name;
-    int stages;
-    std::int64_t best;
+    int stages, hi;
+    const char* target;
+    const char* range;  // a tolerance of 0 counts as none
+    bool best;
     SortOrder sort;
     Distinct distinct;
     int products;
   };
   const Way ways[] = {
-      {"listing in loop order, sorted as text", 3, 0, SortOrder::Text, Distinct::None, 0},
-      {"listing found by products, by difference", 3, 0, SortOrder::Difference, Distinct::None, 1},
-      {"best K of gear sets", 3, 1, SortOrder::Difference, Distinct::Gears, 0},
-      {"best K by products", 3, 1, SortOrder::Difference, Distinct::None, 1},
+      {"listing in loop order, sorted as text", 3, 60, "1", "1/2", false, SortOrder::Text, Distinct::None, 0},
+      {"listing found by products, by difference", 3, 60, "314159265358979/100000000000000", "1/10000", false,
+       SortOrder::Difference, Distinct::None, 1},
+      {"best K of gear sets", 2, 200, "314159265358979/100000000000000", "0", true, SortOrder::Difference,
+       Distinct::Gears, -1},
+      {"best K by products", 3, 60, "314159265358979/100000000000000", "0", true, SortOrder::Difference,
+       Distinct::None, 1},
   };
   for (const Way& w : ways) {
     SCOPED_TRACE(w.name);
     std::int64_t peaks[2];
-    const std::int64_t kept[2] = {100'000, 300'000};
+    const std::int64_t kept[2] = {40'000, 120'000};
     for (int i = 0; i < 2; ++i) {
       DesignQuery q;
       q.stages = w.stages;
-      q.minTeeth.assign(6, 10);
-      q.maxTeeth.assign(6, 60);
-      q.target = Rational(1);
-      q.tolerance = Tolerance{Tolerance::Unit::Percent, Rational(50), "50%"};
+      q.minTeeth.assign(2 * w.stages, 10);
+      q.maxTeeth.assign(2 * w.stages, w.hi);
+      const std::string target = w.target, range = w.range;
+      const auto slash = target.find('/');
+      q.target = slash == std::string::npos ? *Rational::FromDigits(target, "1")
+                                            : *Rational::FromDigits(target.substr(0, slash), target.substr(slash + 1));
+      if (range != "0")
+        q.tolerance = Tolerance{Tolerance::Unit::Absolute,
+                                *Rational::FromDigits(range.substr(0, range.find('/')), range.substr(range.find('/') + 1)),
+                                range};
       q.sort = w.sort;
       q.distinct = w.distinct;
-      if (w.best > 0) q.best = kept[i];
+      if (w.best) q.best = kept[i];
       else q.maxSolutions = kept[i];
       detail::EngineTuning tuning;
       tuning.products = w.products;

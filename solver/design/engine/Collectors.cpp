@@ -59,6 +59,10 @@ void RankedCollector::Add(const Entry& e) {
   if (entries_.size() >= compactAt_) Compact();
 }
 
+void RankedCollector::ReserveAll() {
+  entries_.reserve(static_cast<std::size_t>(limit_) + static_cast<std::size_t>(limit_) / 2 + 65);
+}
+
 void RankedCollector::Merge(RankedCollector&& other) {
   ++version_;
   if (entries_.empty() && !worst_) {

@@ -13,6 +13,7 @@
 // smallest teeth, as loop order is the order of the teeth from N1 on).
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -37,6 +38,10 @@ inline bool EarlierInLoops(const Entry& a, const Entry& b) { return a.teeth < b.
 // two is closer (equally close: the earlier in loop order), and the window of
 // reductions worth looking at.
 class Judge {
+  // Two differences whose doubles are further apart than this (relative to the numbers
+  // they come from) are ordered by them: far above their rounding.
+  static constexpr double kNear = 1e-12;
+
  public:
   Judge(const DesignQuery& query, const CompoundRules& rules);
 
@@ -44,6 +49,15 @@ class Judge {
   const CompoundRules& Rules() const { return rules_; }
   bool Within(std::uint64_t num, std::uint64_t den) const { return acceptance_.Within(num, den); }
   bool Closer(const Entry& a, const Entry& b) const {
+    // Differences far apart are ordered by their doubles (off by a few ulps of the
+    // numbers involved); near ones exactly.
+    const double ra = static_cast<double>(a.num) / static_cast<double>(a.den);
+    const double rb = static_cast<double>(b.num) / static_cast<double>(b.den);
+    const double t = target_.ValueDouble(), da = std::fabs(ra - t), db = std::fabs(rb - t);
+    if (std::fabs(da - db) > kNear * (ra + rb + t)) return da < db;
+    // Equal reductions (often, from different gears) are equally close.
+    if (static_cast<unsigned __int128>(a.num) * b.den == static_cast<unsigned __int128>(b.num) * a.den)
+      return EarlierInLoops(a, b);
     const int c = target_.CompareDifferences(a.Reduction(), b.Reduction());
     return c != 0 ? c < 0 : EarlierInLoops(a, b);
   }
@@ -92,6 +106,9 @@ class RankedCollector {
   RankedCollector(const Judge& judge, Order order, std::int64_t limit);
   void Add(const Entry& e);
   void Merge(RankedCollector&& other);
+  // Room for everything the collector will ever hold at once, taken at the start so that
+  // it never holds a grown copy beside the old one (a run's merged collector).
+  void ReserveAll();
   // The kept trains in order, at most limit of them; TakeSorted leaves the collector
   // empty rather than copy them.
   std::vector<Entry> Sorted() const;

@@ -24,7 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr double kMemoryBudget = 2.0 * 1024 * 1024 * 1024;
 // Runs keeping more trains than this take no snapshots while they run.
 constexpr std::size_t kLargestSnapshot = 1 << 20;
 // A part hands its closest trains to the run's collector whenever it holds this many,
@@ -38,7 +37,7 @@ int ThreadsFor(int requested) {
 }
 
 // The most trains a run can keep within the memory budget.
-constexpr auto kMostAffordable = static_cast<std::int64_t>(kMemoryBudget / kBytesPerKeptTrain) - 1;
+constexpr auto kMostAffordable = static_cast<std::int64_t>((kMemoryBudget - kEngineBytes) / kBytesPerKeptTrain) - 1;
 
 // A run given no cap lists as many trains as memory allows.
 std::int64_t CapOf(const DesignQuery& query) {
@@ -252,10 +251,11 @@ class Engine {
       run_.stopped.store(true);
       run_.cancel.store(true);
     }
-    if (query_.best > 0 || strategy_.sweep)
+    if (query_.best > 0 || strategy_.sweep) {
       ranked_.emplace(judge_, query_.best > 0 ? RankedCollector::Order::Closeness : RankedCollector::Order::Loops,
                       KeptOf(query_));
-    else
+      ranked_->ReserveAll();
+    } else
       list_.emplace(judge_, KeptOf(query_));
     Report();
     if (Small()) {
@@ -348,6 +348,7 @@ class Engine {
       std::lock_guard lock(run_.mutex);
       switched_ = true;
       ranked_.emplace(judge_, RankedCollector::Order::Loops, KeptOf(query_));
+      ranked_->ReserveAll();
     }
     RunProductSweep(rules_, judge_, *ranked_, run_, {tuning_.segmentProducts});
   }
@@ -497,8 +498,8 @@ class Engine {
 
 std::optional<std::string> CheckMemory(const DesignQuery& query) {
   const auto kept = static_cast<double>(KeptOf(query));
-  if (kept * kBytesPerKeptTrain > kMemoryBudget) {
-    const auto most = static_cast<std::int64_t>(kMemoryBudget / kBytesPerKeptTrain);
+  if (kept * kBytesPerKeptTrain > kMemoryBudget - kEngineBytes) {
+    const auto most = kMostAffordable;
     return "keeping " + std::to_string(static_cast<std::int64_t>(kept)) +
            " trains would need more than 2 GiB of memory: ask for at most " + std::to_string(most) +
            (query.best > 0 ? " with --best or --max-solutions" : " with --max-solutions");

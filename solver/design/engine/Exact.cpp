@@ -70,7 +70,10 @@ int CompareQuotients(u128 x1, u128 y1, u128 x2, u128 y2) {
   // parts r1/y1 and r2/y2 compare the other way round from y1/r1 and y2/r2.
   int sign = 1;
   for (;;) {
-    const u128 q1 = x1 / y1, q2 = x2 / y2;
+    // Most terms fit 64 bits, where division is several times faster.
+    const bool narrow = ((x1 | y1 | x2 | y2) >> 64) == 0;
+    const u128 q1 = narrow ? u128{static_cast<std::uint64_t>(x1) / static_cast<std::uint64_t>(y1)} : x1 / y1;
+    const u128 q2 = narrow ? u128{static_cast<std::uint64_t>(x2) / static_cast<std::uint64_t>(y2)} : x2 / y2;
     if (q1 != q2) return q1 < q2 ? -sign : sign;
     const u128 r1 = x1 - q1 * y1, r2 = x2 - q2 * y2;
     if (r1 == 0 || r2 == 0) {

@@ -12,7 +12,7 @@ namespace quenmar::design::detail {
 
 namespace {
 
-constexpr double kMostBlockTuples = 4e7;  // combinations one block may spell out
+constexpr double kMostBlockTuples = 2.5e7;  // combinations one block may spell out
 constexpr std::size_t kPartHolds = 1 << 16;
 
 // Sorts values that all lie in [lo, hi] and drops repeats: a radix sort of their offsets
@@ -263,8 +263,11 @@ class Sweep {
     }
     // Segments small enough for memory, and enough of them to share among the threads.
     const std::uint64_t total = drivers_->Count(drivers_->Lo(), drivers_->Hi());
-    segmentLimit_ = std::min<std::uint64_t>(options_.segmentProducts,
-                                            std::max<std::uint64_t>(1 << 16, total / (16 * static_cast<std::uint64_t>(run_.threads))));
+    // A thread holds three segments' worth of products (two sides and a sorting buffer):
+    // all threads together within a quarter of a GiB.
+    const std::uint64_t threads = static_cast<std::uint64_t>(run_.threads);
+    segmentLimit_ = std::min({options_.segmentProducts, (std::uint64_t{256} << 20) / (24 * threads),
+                              std::max<std::uint64_t>(1 << 16, total / (16 * threads))});
     std::vector<Segment> segments;
     Plan({drivers_->Lo(), drivers_->Hi()}, start, segments);
     if (run_.Cancelled()) return;

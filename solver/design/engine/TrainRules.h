@@ -11,6 +11,7 @@
 // product of its teeth (drivers over driven) also answers the product questions at the
 // end, which the stage tables and the product sweep need.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -136,9 +137,11 @@ bool CompoundRules::Split(int g, std::array<std::uint64_t, 2>& rest, std::array<
   const std::uint64_t r = rest[side];
   // Only values that leave a rest the later gears of this side can still make.
   const std::uint64_t from = (r + suffixHi_[g] - 1) / suffixHi_[g], to = r / suffixLo_[g];
-  for (const int v : values_[g]) {
+  const auto& values = values_[g];
+  for (auto at = std::lower_bound(values.begin(), values.end(), static_cast<int>(std::min<std::uint64_t>(from, kMaxTeeth + 1)));
+       at != values.end(); ++at) {
+    const int v = *at;
     const auto value = static_cast<std::uint64_t>(v);
-    if (value < from) continue;
     if (value > to) break;
     if (r % value != 0 || !Admits(g, v, teeth.data(), 0, used)) continue;
     teeth[g] = v;
