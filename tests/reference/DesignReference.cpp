@@ -118,15 +118,19 @@ bool LoopOrder(const DesignTrain& a, const DesignTrain& b) { return a.teeth < b.
 
 namespace detail {
 
-LoopGears::LoopGears(const DesignQuery& query) : gears(GearCount(query)) {
-  for (int g = 0; g < gears; ++g) {
-    lo[g] = query.minTeeth[g];
-    hi[g] = query.maxTeeth[g];
-  }
+Fixed::Fixed(const DesignQuery& query) {
   if (query.stages == 0 && Configuration(query.configuration).family == Family::Double) {
-    fixedDriver = static_cast<std::uint64_t>(query.minTeeth[4]);
-    fixedDriven = static_cast<std::uint64_t>(query.minTeeth[5]);
+    driver = static_cast<std::uint64_t>(query.minTeeth[4]);
+    driven = static_cast<std::uint64_t>(query.minTeeth[5]);
   }
+}
+
+LoopGears::LoopGears(const DesignQuery& query, bool ownedOnly) : gears(GearCount(query)), fixed(query) {
+  const auto& owned = query.ownedGears;
+  for (int g = 0; g < gears; ++g)
+    for (int t = query.minTeeth[g]; t <= query.maxTeeth[g]; ++t)
+      if (!ownedOnly || owned.empty() || std::find(owned.begin(), owned.end(), t) != owned.end())
+        values[g].push_back(t);
 }
 
 }  // namespace detail
@@ -173,8 +177,8 @@ mpq_class Exact(const Rational& r) {
 }
 
 mpq_class ReductionOf(const DesignQuery& query, const std::vector<int>& teeth) {
-  const detail::LoopGears gears(query);
-  mpz_class num = gears.fixedDriven, den = gears.fixedDriver;
+  const detail::Fixed fixed(query);
+  mpz_class num = fixed.driven, den = fixed.driver;
   for (std::size_t g = 0; g < teeth.size(); ++g) (g % 2 == 1 ? num : den) *= teeth[g];
   return Q(num, den);
 }
@@ -279,7 +283,7 @@ Expected ReferenceSearch(const DesignQuery& query) {
     if (kept.size() > k) kept.pop_back();
     if (kept.size() == k) band.Narrow(kept.back().difference);
     return true;
-  });
+  }, true);
 
   Expected expected;
   for (const Kept& k : kept) {

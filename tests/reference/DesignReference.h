@@ -29,8 +29,10 @@ using design::DesignTrain;
 // where teeth holds N1..Nk and num/den is the train's reduction, unreduced (N5 and N6 of
 // a double count at their minima); visit returns false to end the loops. No filter is
 // applied: the loops and nothing else, for benchmarks' baselines and for the reference.
+// With ownedOnly, a gear takes only the counts among the owned gears (when the query has
+// any), since no train with another count can pass.
 template <typename Visit>
-void VisitLiteralLoops(const DesignQuery& query, Visit&& visit);
+void VisitLiteralLoops(const DesignQuery& query, Visit&& visit, bool ownedOnly = false);
 
 // Every filter of the query but the tolerance, on one train N1..Nk: the configuration's
 // ties and exclusion, the owned multiset, hunting teeth and coaxial stages.
@@ -82,17 +84,23 @@ DesignQuery RandomQuery(const Pick& pick);
 
 namespace detail {
 
+// N5 and N6 of a double, held at their minima: factors of the reduction only.
+struct Fixed {
+  std::uint64_t driver = 1, driven = 1;
+  explicit Fixed(const DesignQuery& query);
+};
+
 struct LoopGears {
   int gears = 0;
-  std::array<int, design::kMaxGears> lo{}, hi{};
-  std::uint64_t fixedDriven = 1, fixedDriver = 1;  // N6 and N5 of a double
-  explicit LoopGears(const DesignQuery& query);
+  std::array<std::vector<int>, design::kMaxGears> values;  // each gear's counts, ascending
+  Fixed fixed;
+  LoopGears(const DesignQuery& query, bool ownedOnly);
 };
 
 template <typename Visit>
 bool Loop(const LoopGears& gears, int g, std::array<int, design::kMaxGears>& teeth,
           std::uint64_t num, std::uint64_t den, Visit& visit) {
-  for (int v = gears.lo[g]; v <= gears.hi[g]; ++v) {
+  for (const int v : gears.values[g]) {
     teeth[g] = v;
     const auto n = static_cast<std::uint64_t>(v);
     const std::uint64_t nextNum = g % 2 == 1 ? num * n : num, nextDen = g % 2 == 0 ? den * n : den;
@@ -106,10 +114,10 @@ bool Loop(const LoopGears& gears, int g, std::array<int, design::kMaxGears>& tee
 }  // namespace detail
 
 template <typename Visit>
-void VisitLiteralLoops(const DesignQuery& query, Visit&& visit) {
-  const detail::LoopGears gears(query);
+void VisitLiteralLoops(const DesignQuery& query, Visit&& visit, bool ownedOnly) {
+  const detail::LoopGears gears(query, ownedOnly);
   std::array<int, design::kMaxGears> teeth{};
-  if (gears.gears > 0) detail::Loop(gears, 0, teeth, gears.fixedDriven, gears.fixedDriver, visit);
+  if (gears.gears > 0) detail::Loop(gears, 0, teeth, gears.fixed.driven, gears.fixed.driver, visit);
 }
 
 }  // namespace quenmar::reference
