@@ -270,8 +270,9 @@ Expected ReferenceSearch(const DesignQuery& query) {
       kept.push_back(std::move(train));
       return true;
     }
-    // A class's trains share their reduction: once its first train has been left out,
-    // the later ones, as close and later in loop order, are too.
+    // A class's later trains count for it while it is kept. Its trains share their
+    // reduction, so once its first train has been left out, the later ones, as close
+    // and later in loop order, are left out below too.
     if (!train.key.empty())
       for (Kept& other : kept)
         if (other.key == train.key) return ++other.variants, true;
@@ -286,9 +287,9 @@ Expected ReferenceSearch(const DesignQuery& query) {
   }, true);
 
   Expected expected;
-  for (const Kept& k : kept) {
-    expected.trains.push_back(MakeTrain(query, k.teeth));
-    expected.trains.back().variants = k.variants;
+  for (const Kept& train : kept) {
+    expected.trains.push_back(MakeTrain(query, train.teeth));
+    expected.trains.back().variants = train.variants;
   }
   const auto cap = static_cast<std::size_t>(query.maxSolutions.value_or(kMostTrains));
   const bool cut = expected.trains.size() > cap;
