@@ -4,7 +4,6 @@
 // value), measured here, and the engine's result on that slice is checked against
 // theirs. With --quick, small queries and only the check that both agree.
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
