@@ -132,6 +132,8 @@ std::optional<std::string> CheckDesignQuery(const DesignQuery& query) {
   return detail::CheckMemory(query);
 }
 
+std::int64_t MostKeptTrains() { return std::min(kMostTrains, detail::MostAffordable()); }
+
 DesignEstimate EstimateDesignSearch(const DesignQuery& query, int threads) {
   return detail::Estimate(query, threads);
 }

@@ -111,6 +111,10 @@ int StageCount(const DesignQuery& query);
 // (the message then says what to ask for instead). One line, or nothing when it may run.
 std::optional<std::string> CheckDesignQuery(const DesignQuery& query);
 
+// The most trains a run may list or keep in the memory a desktop can spare (a little
+// below kMostTrains); CheckDesignQuery refuses more.
+std::int64_t MostKeptTrains();
+
 // How long a query would take, roughly, on this kind of machine with `threads` cores
 // (0: every core), for a warning before a run that would take hours.
 struct DesignEstimate {

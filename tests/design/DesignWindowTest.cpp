@@ -273,7 +273,7 @@ class DesignWindowTest : public QObject {
       TypeRanges(*w, std::vector<int>(12, 1), std::vector<int>(12, 500));
       TypeInto(*w, "Target", "3.14159265358979");
       TypeInto(*w, "Tolerance", "0.0000000001");
-      TypeSpin(*w, "Max trains", 10000000);
+      TypeSpin(*w, "Max trains", 5000000);
       int kept = 0;
       for (int wait = 250; kept == 0 && wait <= 16000; wait *= 2) {
         QTest::keyClick(Find<QLineEdit>(*w, "Tolerance"), Qt::Key_Return);

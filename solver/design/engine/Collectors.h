@@ -87,6 +87,10 @@ class ListCollector {
   // The trains of the part that follows this one in loop order; false once full.
   bool Merge(const ListCollector& later);
   bool Full() const { return static_cast<std::int64_t>(entries_.size()) >= limit_; }
+  // Keeps the first n trains (a listing needs no more of this part).
+  void Truncate(std::size_t n) {
+    if (n < entries_.size()) entries_.resize(n);
+  }
   // A deque, so that a long listing grows without a moment at twice its size.
   const std::deque<Entry>& Entries() const { return entries_; }
   std::deque<Entry> TakeEntries() { return std::move(entries_); }

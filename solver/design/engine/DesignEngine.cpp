@@ -26,6 +26,8 @@ using Clock = std::chrono::steady_clock;
 
 // Runs keeping more trains than this take no snapshots while they run.
 constexpr std::size_t kLargestSnapshot = 1 << 20;
+// The most trains one call of Listed hands on.
+constexpr std::size_t kBatch = 1 << 14;
 // A part hands its closest trains to the run's collector whenever it holds this many,
 // so that parts under way never hold much.
 constexpr std::size_t kPartHolds = 1 << 16;
@@ -164,20 +166,57 @@ Prefixes MakePrefixes(const CompoundRules& rules, int looped, int threads, int f
 
 // A listing's part: the trains within the tolerance, in loop order, up to the room the
 // merged list still has.
+// How many trains the parts under way may still hold between them: a listing keeps only
+// its first trains, so a part needs no more than the room the merged list has left less
+// what the parts before it hold. The total stays within the listing's own size however
+// many parts run at once.
+struct ListingRoom {
+  std::int64_t limit = 0;
+  std::atomic<std::int64_t> merged{0}, firstUnmerged{0};
+  std::vector<std::atomic<std::int64_t>> held;  // per part
+
+  std::int64_t For(std::int64_t part) const {
+    std::int64_t used = merged.load(std::memory_order_relaxed);
+    for (std::int64_t k = firstUnmerged.load(std::memory_order_relaxed); k < part; ++k)
+      used += held[static_cast<std::size_t>(k)].load(std::memory_order_relaxed);
+    return limit - used;
+  }
+};
+
 class ListSink : public PartSink {
  public:
-  ListSink(const Judge& judge, std::int64_t room) : judge_(judge), list(judge, room), window_(judge.WindowFor({})) {}
+  // room: shared by the parts of a listing that is not distinct (a distinct part may
+  // repeat earlier parts' classes, so it needs the whole list's room); null otherwise.
+  ListSink(const Judge& judge, std::int64_t limit, ListingRoom* room, std::int64_t part)
+      : judge_(judge), room_(room), part_(part), list(judge, limit), window_(judge.WindowFor({})) {}
   bool Offer(const int* teeth, std::uint64_t num, std::uint64_t den) override {
     if (!judge_.Within(num, den)) return true;
-    return list.Add(MakeEntry(teeth, judge_.Rules().Gears(), num, den));
+    if (room_ != nullptr && (offered_++ & 255) == 0) {
+      const std::int64_t left = room_->For(part_);
+      if (static_cast<std::int64_t>(list.Entries().size()) >= left) {
+        // The parts before this one hold the rest of the listing: this one is done.
+        list.Truncate(static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
+        done = true;
+        return false;
+      }
+    }
+    const bool more = list.Add(MakeEntry(teeth, judge_.Rules().Gears(), num, den));
+    if (room_ != nullptr)
+      room_->held[static_cast<std::size_t>(part_)].store(static_cast<std::int64_t>(list.Entries().size()),
+                                                         std::memory_order_relaxed);
+    return more;
   }
   Judge::Window Window() override { return window_; }
 
  private:
   const Judge& judge_;
+  ListingRoom* room_;
+  std::int64_t part_;
+  std::uint64_t offered_ = 0;
 
  public:
   ListCollector list;
+  bool done = false;  // ended because earlier parts fill the listing
 
  private:
   Judge::Window window_;
@@ -239,6 +278,7 @@ class Engine {
       : query_(query), operations_(operations), stop_(stop), tuning_(tuning), rules_(query), judge_(query, rules_),
         strategy_(Choose(rules_, query, tuning)) {
     run_.threads = ThreadsFor(threads);
+    run_.stop = stop;
   }
 
   DesignResult Run() {
@@ -265,26 +305,25 @@ class Engine {
       arena.execute([&] { Work(); });
       return Conclude();
     }
-    std::mutex waiting;
-    std::condition_variable wake;
     bool finished = false;
     std::thread worker([&] {
       tbb::task_arena arena(run_.threads);
       arena.execute([&] { Work(); });
-      std::lock_guard lock(waiting);
+      std::lock_guard lock(waiting_);
       finished = true;
-      wake.notify_all();
+      wake_.notify_all();
     });
     {
-      std::unique_lock lock(waiting);
+      std::unique_lock lock(waiting_);
       Clock::time_point last = Clock::now();
       while (!finished) {
-        wake.wait_for(lock, std::chrono::milliseconds(20));
+        wake_.wait_for(lock, std::chrono::milliseconds(20));
         if (stop_ != nullptr && stop_->load()) {
           run_.stopped.store(true);
           run_.cancel.store(true);
         }
-        if (!finished && Clock::now() - last >= std::chrono::milliseconds(100)) {
+        // Every tenth of a second, and at once when the first trains of a listing are known.
+        if (!finished && (Clock::now() - last >= std::chrono::milliseconds(100) || firstTrains_.exchange(false))) {
           lock.unlock();
           Report();
           lock.lock();
@@ -356,7 +395,7 @@ class Engine {
   void RunLoops(bool ordered) {
     std::optional<TailTable> table;
     if (strategy_.tableStages > 0) {
-      table.emplace(rules_, strategy_.tableStages, run_.cancel);
+      table.emplace(rules_, strategy_.tableStages, run_);
       if (run_.Cancelled()) return;
     }
     const TailTable* tail = table ? &*table : nullptr;
@@ -371,7 +410,7 @@ class Engine {
     const auto loopsOf = [&](PartSink& sink, std::int64_t i, bool& complete) {
       int prefix[kMaxGears];
       for (int g = 0; g < prefixes.depth; ++g) prefix[g] = prefixes.list[static_cast<std::size_t>(i)][g];
-      Loops<CompoundRules> loops(rules_, tail, strategy_.lastGear, sink, run_.cancel);
+      Loops<CompoundRules> loops(rules_, tail, strategy_.lastGear, sink, run_);
       complete = loops.Run(prefix, prefixes.depth);
       const double done = work.fetch_add(static_cast<double>(loops.Work())) + static_cast<double>(loops.Work());
       if (done > budget && !overBudget_.exchange(true)) run_.cancel.store(true);
@@ -381,28 +420,31 @@ class Engine {
         std::optional<ListSink> sink;
         bool complete = true;
       };
+      ListingRoom room;
+      room.limit = KeptOf(query_);
+      room.held = std::vector<std::atomic<std::int64_t>>(static_cast<std::size_t>(count));
       RunParts<Part>(
           count, run_,
           [&](std::int64_t i) {
-            // The room the merged list has left bounds what a part needs; with a distinct
-            // kind a part may repeat earlier parts' classes, so it needs the whole list's.
-            std::int64_t room = KeptOf(query_);
-            if (!judge_.Distinct()) {
-              std::lock_guard lock(run_.mutex);
-              room -= static_cast<std::int64_t>(list_->Entries().size());
-            }
             Part part;
-            part.sink.emplace(judge_, room);
+            part.sink.emplace(judge_, KeptOf(query_), judge_.Distinct() ? nullptr : &room, i);
             loopsOf(*part.sink, i, part.complete);
-            part.complete = part.complete || part.sink->list.Full();
+            part.complete = part.complete || part.sink->list.Full() || part.sink->done;
             return part;
           },
-          [&](std::int64_t, Part&& part) {
+          [&](std::int64_t i, Part&& part) {
             if (prefixEnded_) return false;
-            const bool room = list_->Merge(part.sink->list);
+            const bool more = list_->Merge(part.sink->list);
+            room.merged.store(static_cast<std::int64_t>(list_->Entries().size()));
+            room.firstUnmerged.store(i + 1);
+            if (!list_->Entries().empty() && !announced_) {
+              announced_ = true;
+              firstTrains_.store(true);
+              wake_.notify_all();
+            }
             // A part cut short ends the loops' order here: what follows it is not kept.
             if (!part.complete) prefixEnded_ = true;
-            return room && part.complete;
+            return more && part.complete;
           });
     } else {
       RunParts<std::optional<RankedSink>>(
@@ -426,40 +468,51 @@ class Engine {
   void Report() {
     const double fraction = static_cast<double>(run_.partsDone.load()) / static_cast<double>(run_.partsTotal.load());
     percent_ = std::max(percent_, std::clamp(static_cast<int>(fraction * 100), 0, 99));
-    std::vector<Entry> fresh, snapshot;
-    bool snapshotTaken = false;
-    const auto now = Clock::now();
-    if (run_.mutex.try_lock()) {
-      std::lock_guard lock(run_.mutex, std::adopt_lock);
-      const std::int64_t cap = CapOf(query_);
-      if (list_ && !switched_) {
-        // The listing's new trains in loop order, up to the cap (one more is kept only to
-        // know whether the cap left one out).
+    // The listing's new trains in loop order, in batches of bounded size (so that what a
+    // batch costs stays small beside the listing), up to the cap: one more is kept only
+    // to know whether the cap left one out.
+    for (bool more = true; more;) {
+      std::vector<Entry> fresh;
+      more = false;
+      if (!run_.mutex.try_lock()) break;
+      {
+        std::lock_guard lock(run_.mutex, std::adopt_lock);
+        if (!list_ || switched_) break;
         const auto& entries = list_->Entries();
-        const std::size_t end = std::min(entries.size(), static_cast<std::size_t>(cap));
-        if (end > listed_) fresh.assign(entries.begin() + static_cast<std::ptrdiff_t>(listed_), entries.begin() + static_cast<std::ptrdiff_t>(end));
+        const std::size_t end = std::min(entries.size(), static_cast<std::size_t>(CapOf(query_)));
+        const std::size_t take = std::min<std::size_t>(end - std::min(end, listed_), kBatch);
+        fresh.assign(entries.begin() + static_cast<std::ptrdiff_t>(listed_),
+                     entries.begin() + static_cast<std::ptrdiff_t>(listed_ + take));
         found_ = static_cast<std::int64_t>(end);
-      } else if (ranked_) {
-        found_ = std::min<std::int64_t>(static_cast<std::int64_t>(ranked_->Size()), std::min(ranked_->Limit(), cap));
-        // A snapshot copies what is kept: not where that is millions of trains.
-        if (now >= nextSnapshot_ && ranked_->Version() != snapshotVersion_ && ranked_->Size() <= kLargestSnapshot) {
-          snapshotVersion_ = ranked_->Version();
-          snapshot = ranked_->Sorted();
-          if (static_cast<std::int64_t>(snapshot.size()) > cap) snapshot.resize(static_cast<std::size_t>(cap));
-          snapshotTaken = true;
-        }
+        more = listed_ + take < end;
       }
-    }
-    if (!fresh.empty()) {
+      if (fresh.empty()) break;
       listed_ += fresh.size();
       operations_.Listed(TrainsOf(fresh, judge_));
     }
-    if (snapshotTaken) {
-      operations_.Snapshot(TrainsOf(snapshot, judge_));
-      // A large snapshot is taken seldom, so that it never costs much of the run.
-      nextSnapshot_ = Clock::now() + std::max<Clock::duration>(std::chrono::milliseconds(200), 10 * (Clock::now() - now));
-    }
+    SnapshotNow();
     Progress();
+  }
+
+  // Where trains are found out of loop order: what the result would hold now.
+  void SnapshotNow() {
+    const auto now = Clock::now();
+    std::vector<Entry> snapshot;
+    if (!run_.mutex.try_lock()) return;
+    {
+      std::lock_guard lock(run_.mutex, std::adopt_lock);
+      if (!ranked_ || (list_ && !switched_)) return;
+      const std::int64_t cap = CapOf(query_);
+      found_ = std::min<std::int64_t>(static_cast<std::int64_t>(ranked_->Size()), std::min(ranked_->Limit(), cap));
+      // A snapshot copies what is kept: not where that is millions of trains.
+      if (now < nextSnapshot_ || ranked_->Version() == snapshotVersion_ || ranked_->Size() > kLargestSnapshot) return;
+      snapshotVersion_ = ranked_->Version();
+      snapshot = ranked_->Sorted();
+      if (static_cast<std::int64_t>(snapshot.size()) > cap) snapshot.resize(static_cast<std::size_t>(cap));
+    }
+    operations_.Snapshot(TrainsOf(snapshot, judge_));
+    // A large snapshot is taken seldom, so that it never costs much of the run.
+    nextSnapshot_ = Clock::now() + std::max<Clock::duration>(std::chrono::milliseconds(200), 10 * (Clock::now() - now));
   }
 
   void Progress() {
@@ -484,6 +537,10 @@ class Engine {
   std::optional<ListCollector> list_;
   std::optional<RankedCollector> ranked_;
   bool prefixEnded_ = false;
+  bool announced_ = false;               // the merged listing's first trains were announced
+  std::atomic<bool> firstTrains_{false};  // ... and are to be reported at once
+  std::mutex waiting_;
+  std::condition_variable wake_;
   bool switched_ = false;  // a listing the loops gave up, found by the sweep
   std::atomic<bool> overBudget_{false};
   std::uint64_t snapshotVersion_ = 0;
@@ -495,6 +552,8 @@ class Engine {
 };
 
 }  // namespace
+
+std::int64_t MostAffordable() { return kMostAffordable; }
 
 std::optional<std::string> CheckMemory(const DesignQuery& query) {
   const auto kept = static_cast<double>(KeptOf(query));

@@ -32,6 +32,7 @@ constexpr double kBytesPerKeptTrain = 176;
 constexpr double kMemoryBudget = 2.0 * 1024 * 1024 * 1024;
 constexpr double kEngineBytes = 512.0 * 1024 * 1024;  // stage tables, sweep segments, parts
 std::optional<std::string> CheckMemory(const DesignQuery& query);
+std::int64_t MostAffordable();
 
 DesignEstimate Estimate(const DesignQuery& query, int threads, const EngineTuning& tuning = {});
 

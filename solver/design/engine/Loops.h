@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Collectors.h"
+#include "Parts.h"
 #include "TailTable.h"
 #include "TrainRules.h"
 
@@ -33,8 +34,8 @@ class Loops {
  public:
   // lastGear: solve the last gear from the window (the rules' LastGearRange); table: look
   // the last stages up (product-form kinds only).
-  Loops(const Rules& rules, const TailTable* table, bool lastGear, PartSink& sink, const std::atomic<bool>& cancel)
-      : rules_(rules), sink_(sink), cancel_(cancel), table_(table), lastGear_(lastGear),
+  Loops(const Rules& rules, const TailTable* table, bool lastGear, PartSink& sink, RunState& run)
+      : rules_(rules), sink_(sink), run_(run), table_(table), lastGear_(lastGear),
         looped_(LoopedGears(rules, table, lastGear)) {}
 
   // The gears the loops place one by one (the rest are found).
@@ -62,7 +63,7 @@ class Loops {
  private:
   bool Gear(int g, std::uint64_t num, std::uint64_t den) {
     if (g == looped_) return Tail(num, den);
-    if (cancel_.load(std::memory_order_relaxed)) return false;
+    if (run_.Cancelled()) return false;
     const int tie = rules_.Tie(g);
     if (tie >= 0) {
       const int v = teeth_[tie];
@@ -115,7 +116,7 @@ class Loops {
     table_->Find(w.low * scale * (1 - kMargin), w.high * scale * (1 + kMargin), sum, hits_);
     work_ += static_cast<std::int64_t>(hits_.size());
     for (std::size_t i = 0; i < hits_.size(); ++i) {
-      if ((i & 1023) == 1023 && cancel_.load(std::memory_order_relaxed)) return false;
+      if ((i & 1023) == 1023 && run_.Cancelled()) return false;
       table_->Decode(hits_[i], teeth_.data());
       if (!rules_.Passes(teeth_.data())) continue;  // the tests between the tail and the rest
       std::uint64_t n = num, d = den;
@@ -127,7 +128,7 @@ class Loops {
 
   const Rules& rules_;
   PartSink& sink_;
-  const std::atomic<bool>& cancel_;
+  RunState& run_;
   const TailTable* table_;
   bool lastGear_;
   int looped_;

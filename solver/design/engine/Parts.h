@@ -18,12 +18,21 @@ namespace quenmar::design::detail {
 struct RunState {
   std::atomic<bool> cancel{false};   // end soon: the user stopped the run, or it is decided
   std::atomic<bool> stopped{false};  // the user's stop was seen
+  const std::atomic<bool>* stop = nullptr;  // the user's stop flag (may be null)
   std::atomic<std::int64_t> partsDone{0};
   std::atomic<std::int64_t> partsTotal{1};
   std::mutex mutex;                  // guards the merged collectors while parts run
   int threads = 1;
 
-  bool Cancelled() const { return cancel.load(std::memory_order_relaxed); }
+  // Every thread reads the user's flag itself, so that a stop is obeyed at once however
+  // busy the machine keeps the thread that reports.
+  bool Cancelled() {
+    if (cancel.load(std::memory_order_relaxed)) return true;
+    if (stop == nullptr || !stop->load(std::memory_order_relaxed)) return false;
+    stopped.store(true);
+    cancel.store(true);
+    return true;
+  }
 };
 
 // Runs body(i) for the parts 0..count-1, at most a few at a time per thread, and hands

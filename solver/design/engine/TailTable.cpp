@@ -16,7 +16,7 @@ double TailTable::Entries(const CompoundRules& rules, int stages) {
   return count;
 }
 
-TailTable::TailTable(const CompoundRules& rules, int stages, const std::atomic<bool>& cancel)
+TailTable::TailTable(const CompoundRules& rules, int stages, RunState& run)
     : rules_(rules), first_(rules.Gears() - 2 * stages), gears_(2 * stages) {
   std::uint64_t count = 1;
   for (int g = 0; g < gears_; ++g) count *= static_cast<std::uint64_t>(Span(g));
@@ -24,7 +24,7 @@ TailTable::TailTable(const CompoundRules& rules, int stages, const std::atomic<b
   const std::uint64_t chunks = (count + kChunk - 1) / kChunk;
   std::vector<std::vector<Entry>> parts(static_cast<std::size_t>(chunks));
   tbb::parallel_for(std::uint64_t{0}, chunks, [&](std::uint64_t chunk) {
-    if (cancel.load(std::memory_order_relaxed)) return;
+    if (run.Cancelled()) return;
     std::vector<Entry>& out = parts[static_cast<std::size_t>(chunk)];
     const std::uint64_t begin = chunk * kChunk, end = std::min(count, begin + kChunk);
     int teeth[kMaxGears] = {};
@@ -48,7 +48,7 @@ TailTable::TailTable(const CompoundRules& rules, int stages, const std::atomic<b
       }
     }
   });
-  if (cancel.load()) return;
+  if (run.Cancelled()) return;
   std::size_t total = 0;
   for (const auto& part : parts) total += part.size();
   entries_.reserve(total);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "Parts.h"
 #include "TrainRules.h"
 
 namespace quenmar::design::detail {
@@ -16,8 +17,8 @@ namespace quenmar::design::detail {
 class TailTable {
  public:
   // Builds the table of the last `stages` stages on the calling arena's threads; stops
-  // early (leaving an unusable table) when cancel is set.
-  TailTable(const CompoundRules& rules, int stages, const std::atomic<bool>& cancel);
+  // early (leaving an unusable table) when the run is cancelled.
+  TailTable(const CompoundRules& rules, int stages, RunState& run);
 
   int First() const { return first_; }  // the first gear of the tail
   static double Entries(const CompoundRules& rules, int stages);
