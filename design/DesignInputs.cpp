@@ -146,8 +146,9 @@ void DesignInputs::Build() {
             tr("absolute: a difference of reductions; ppm: parts per million of the target; "
                "%: per cent of the target."),
             "tolerance");
-  addRow(tr("T&olerance:"), m_tolerance,
-         beside({m_tolerance, BuddyLabel(tr("u&nit:"), m_toleranceUnit), m_toleranceUnit}));
+  QHBoxLayout* withUnit = beside({m_tolerance, BuddyLabel(tr("u&nit:"), m_toleranceUnit), m_toleranceUnit});
+  withUnit->insertSpacing(1, 6);
+  addRow(tr("T&olerance:"), m_tolerance, withUnit);
   addMessage(ToleranceMessage, m_tolerance);
 
   m_best = Described(new QSpinBox, "Best",

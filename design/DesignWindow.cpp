@@ -192,15 +192,13 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   connect(m_model, &QAbstractItemModel::rowsRemoved, this, &DesignWindow::ShowSelectedTrain);
   connect(m_worker, &SearchWorker::progressed, this, &DesignWindow::ShowProgress);
   connect(m_worker, &SearchWorker::snapshotTaken, this, [this](const std::vector<DesignTrain>& trains) {
-    const bool first = m_model->rowCount() == 0;
     m_model->Replace(trains);
-    if (first) m_table->resizeColumnsToContents();
+    WidenColumns();
     ShowStatus();
   });
   connect(m_worker, &SearchWorker::trainsFound, this, [this](const std::vector<DesignTrain>& batch) {
-    const bool first = m_model->rowCount() == 0;
     m_model->Append(batch);
-    if (first) m_table->resizeColumnsToContents();
+    WidenColumns();
     ShowStatus();
   });
   connect(m_worker, &SearchWorker::finished, this, &DesignWindow::Finished);
@@ -209,6 +207,7 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
 
   RestoreSettings();
+  m_table->resizeColumnsToContents();
   m_drawing->SetModule(m_inputs->Reading().module);
   UpdateTitle();
   UpdateStates();
@@ -315,6 +314,7 @@ bool DesignWindow::Search() {
   m_outcome.reset();
   m_lastProgress.reset();
   m_model->Reset(GearCount(*query), query->target);
+  m_table->resizeColumnsToContents();
   // Every search starts ordered by the difference, whatever the last one was sorted by.
   m_table->horizontalHeader()->setSortIndicator(TrainTableModel::Difference, Qt::AscendingOrder);
   m_progress->setValue(0);
@@ -334,8 +334,21 @@ void DesignWindow::Stop() {
 
 void DesignWindow::ShowProgress(const DesignProgress& progress) {
   m_lastProgress = progress;
+  // Until the search can say how far it has come, the bar shows that it is busy.
+  if (progress.percent == 0) m_progress->setRange(0, 0);
+  else m_progress->setRange(0, 100);
   m_progress->setValue(progress.percent);
   ShowStatus();
+}
+
+void DesignWindow::WidenColumns() {
+  // Columns only grow while trains come in, so that nothing jumps under the pointer.
+  QHeaderView* header = m_table->horizontalHeader();
+  for (int column = 0; column < m_model->columnCount(); ++column) {
+    const int wanted = std::max(static_cast<QAbstractItemView*>(m_table)->sizeHintForColumn(column),
+                                header->sectionSizeHint(column));
+    if (wanted > header->sectionSize(column)) header->resizeSection(column, wanted);
+  }
 }
 
 void DesignWindow::Finished() {
@@ -343,9 +356,11 @@ void DesignWindow::Finished() {
   m_model->Replace(std::move(outcome.trains));
   outcome.trains.clear();
   m_outcome = std::move(outcome);
+  const int reached = m_lastProgress ? m_lastProgress->percent : 0;
   m_lastProgress.reset();
   // A finished search shows its bar full; a stopped one keeps where it stopped.
-  if (!m_outcome->stopped) m_progress->setValue(100);
+  m_progress->setRange(0, 100);
+  m_progress->setValue(m_outcome->stopped ? reached : 100);
   m_table->resizeColumnsToContents();
   // The train chosen while the search ran stays chosen; otherwise the first in the order shown.
   if (m_model->rowCount() > 0 && !m_table->selectionModel()->currentIndex().isValid()) m_table->selectRow(0);
@@ -361,7 +376,7 @@ void DesignWindow::ShowStatus() {
   if (Searching()) {
     QString text = tr("Searching... %1 so far").arg(trains);
     if (m_lastProgress) {
-      text += tr("; %1%").arg(m_lastProgress->percent);
+      text += tr("; %1% after %2 s").arg(m_lastProgress->percent).arg(std::lround(m_lastProgress->elapsedSeconds));
       if (m_lastProgress->secondsLeft >= 0) text += QStringLiteral(", ") + TimeLeft(m_lastProgress->secondsLeft);
     }
     m_status->setText(text);
@@ -402,6 +417,7 @@ void DesignWindow::ClearResults() {
   m_shownQuery.reset();
   m_outcome.reset();
   m_model->Reset(m_model->GearCount(), Rational());
+  m_progress->setRange(0, 100);
   m_progress->setValue(0);
   ShowStatus();
 }

@@ -60,6 +60,7 @@ class DesignWindow : public QMainWindow {
   void UpdateTitle();
   void ShowStatus();
   void ShowProgress(const DesignProgress& progress);
+  void WidenColumns();
   void Finished();
   void ShowSelectedTrain();
   void ClearResults();

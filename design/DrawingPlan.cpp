@@ -213,7 +213,17 @@ void PlaceLabels(DrawingPlan& plan, const QFontMetricsF& metrics, const QFontMet
     std::vector<QPointF> preferred = driving ? std::vector<QPointF>{below, above} : std::vector<QPointF>{above, below};
     if (driving && fitsInside) preferred.insert(preferred.begin(), inside);
     DrawingLabel label{QRectF(0, 0, width, height), text, gear->stage, driving, std::nullopt};
-    place(label, preferred, c, tip + height / 2 + 3, tip);
+    if (!plan.region.contains(c)) {
+      // Zoomed in on a part of the gear: its label stands at the edge nearest its shaft.
+      const QRectF edge = plan.region.adjusted(width / 2 + kGap, height / 2 + kGap, -width / 2 - kGap, -height / 2 - kGap);
+      const QPointF near(std::clamp(c.x(), edge.left(), edge.right()), std::clamp(c.y(), edge.top(), edge.bottom()));
+      if (edge.isValid() && std::hypot(near.x() - c.x(), near.y() - c.y()) < r)
+        place(label, {near}, near, height, 1e9);
+      continue;
+    }
+    // A gear larger than the view (zoomed in) keeps its label by its shaft.
+    const bool huge = tip > std::min(plan.region.width(), plan.region.height()) / 2;
+    place(label, huge ? std::vector<QPointF>{} : preferred, c, huge ? height : tip + height / 2 + 3, tip);
   }
 }
 

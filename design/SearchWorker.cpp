@@ -1,5 +1,8 @@
 #include "SearchWorker.h"
 
+#include <QElapsedTimer>
+#include <algorithm>
+
 namespace quenmar::design {
 
 class SearchWorker::Operations : public DesignOperations {
@@ -43,6 +46,7 @@ bool SearchWorker::Start(const DesignQuery& query) {
     m_listed.clear();
     m_progress.reset();
   }
+  m_timer.setInterval(kDeliveryMs);
   m_thread = std::thread([this, query] {
     Operations operations(*this);
     DesignResult result = RunDesignSearch(query, operations, &m_stop, 0);
@@ -66,9 +70,14 @@ void SearchWorker::Deliver() {
     listed.swap(m_listed);
     progress.swap(m_progress);
   }
+  QElapsedTimer taken;
+  taken.start();
   if (snapshot) emit snapshotTaken(*snapshot);
   if (!listed.empty()) emit trainsFound(listed);
   if (progress) emit progressed(*progress);
+  // A table of millions takes a while to take a batch in: the window then gets at least
+  // four times as long between batches to answer keys and scrolling.
+  m_timer.setInterval(std::max<int>(kDeliveryMs, static_cast<int>(4 * taken.elapsed())));
 }
 
 void SearchWorker::Finish(DesignResult result) {

@@ -67,11 +67,13 @@ TrainDrawing::TrainDrawing(QWidget* parent) : QWidget(parent) {
   setMinimumSize(240, 180);
   setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::OpenHandCursor);
+  Describe();
 }
 
 void TrainDrawing::SetTrain(std::vector<int> teeth) {
   if (teeth != m_teeth) m_view = {};
   m_teeth = std::move(teeth);
+  Describe();
   update();
 }
 
@@ -79,8 +81,16 @@ void TrainDrawing::SetModule(double module) {
   if (module > 0.0 && module != m_module) {
     m_module = module;
     m_view = {};
+    Describe();
   }
   update();
+}
+
+void TrainDrawing::Describe() {
+  // What the drawing shows, for those who cannot see it: its legend.
+  const QString text = HasTrain() ? PlanDrawing(m_teeth, m_module, QRectF(0, 0, 800, 600)).legendLines.join(QStringLiteral("; "))
+                                  : tr("No train chosen");
+  if (text != accessibleDescription()) setAccessibleDescription(text);
 }
 
 DrawingPlan TrainDrawing::Plan() const {

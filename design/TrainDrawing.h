@@ -51,6 +51,7 @@ class TrainDrawing : public QWidget {
 
  private:
   void PanBy(QPointF pixels);
+  void Describe();
 
   std::vector<int> m_teeth;
   double m_module = 1.0;
