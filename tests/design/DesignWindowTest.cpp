@@ -1,5 +1,6 @@
 // The design window driven as a person would, offscreen: searches found and drawn, sorting,
 // Stop, checks as typed, exports equal to quenmar-solve's, setups saved and reopened.
+#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -228,6 +229,22 @@ class DesignWindowTest : public QObject {
     for (std::size_t i = 0; i < rows.size(); ++i)  // the same differences as the ten best (ties may swap)
       QVERIFY(GapOf(rows[i], pi, scale) == GapOf(all[i], pi, scale));
     QCOMPARE(Status(*w), QStringLiteral("10 trains; finished"));
+    // The difference is R - T with its sign; as seconds a day, a train above the target loses time.
+    auto signs = [&] {
+      QString shown;
+      for (int r = 0; r < 10; ++r) shown += Model(*w)->index(r, TrainTableModel::Difference).data().toString()[0];
+      return shown;
+    };
+    QString expectedSigns;
+    for (int r = 0; r < 10; ++r) {
+      const QStringList f = Model(*w)->index(r, TrainTableModel::FractionText).data().toString().split('/');
+      expectedSigns += __int128(f[0].toLongLong()) * scale > pi * f[1].toLongLong() ? '+' : '-';
+    }
+    QCOMPARE(signs(), expectedSigns);
+    for (QAction* action : w->findChildren<QAction*>())
+      if (action->text().contains("s/day")) action->trigger();
+    QCOMPARE(Model(*w)->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Rate (s/day)"));
+    QCOMPARE(signs(), QString(expectedSigns).replace('+', 'x').replace('-', '+').replace('x', '-'));
 
     QHeaderView* header = Results(*w)->horizontalHeader();
     const int n1 = TrainTableModel::FirstGear;
@@ -533,6 +550,7 @@ class DesignWindowTest : public QObject {
   // Tab walks the inputs in order, then Search; Stages only when a free train is chosen.
   void tabOrderWalksTheInputs() {
     auto w = Open();
+    QVERIFY(!Find<QWidget>(*w, "Stages")->isVisible());  // only beside a free train
     Find<QWidget>(*w, "Configuration")->setFocus(Qt::TabFocusReason);
     const QStringList expected = {"Teeth ranges", "Target", "Tolerance", "Tolerance unit", "Best", "Max trains",
                                   "Distinct", "Hunting tooth", "Coaxial", "Owned gears", "Read gears file",
