@@ -177,7 +177,7 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
       {"--max", "Maximum teeth of N1..N6, six numbers 1..500 (default 25 each); with --stages K, "
                 "2K numbers N1..N2K; with --gears, the largest gear owned", "A,B,C,D,E,F"},
       {"--target", "Target reduction 0..125000000: a decimal, taken exactly as written, or a "
-                   "fraction A/B of positive whole numbers such as 127/90 (default 3.624)", "T"},
+                   "fraction A/B of positive numbers such as 127/90 or 1.5/3.175 (default 3.624)", "T"},
       {"--range", "Convergence range: absolute 0..125000000, or relative to the target with the "
                   "suffix ppm (up to 1000000) or % (up to 100), such as 5ppm or 0.01% (default 0.01)", "R"},
       {"--max-solutions", "Maximum number of solutions 0..10000000 (default 100; with --best, "

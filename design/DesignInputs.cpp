@@ -10,46 +10,45 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStyledItemDelegate>
 #include <QTableWidget>
+
+#include "InputMessage.h"
+#include "TeethCellDelegate.h"
+#include "WindowChecks.h"
 
 namespace quenmar::design {
 
 namespace {
 
 constexpr int kFreeTrainEntry = kConfigurationCount;
+const char* const kHelpTopic = "helpTopic";
 
 struct Hint {
   const char* accepts;  // shown while the input is valid
+  int lines;            // the room kept for it
 };
 const Hint kHints[] = {
-    {QT_TRANSLATE_NOOP("DesignInputs", "Whole numbers of teeth, 1 to 500, minimum not above maximum.")},
-    {QT_TRANSLATE_NOOP("DesignInputs", "A decimal, or a fraction such as 127/90.")},
-    {QT_TRANSLATE_NOOP("DesignInputs", "A decimal in the unit beside it; may be empty when Best is above 0.")},
-    {QT_TRANSLATE_NOOP("DesignInputs", "Teeth counts separated by commas; empty: any count.")},
-    {QT_TRANSLATE_NOOP("DesignInputs", "Millimetres, for the drawing.")},
-    {""},
-};
-
-// Hands each keystroke in a teeth cell on at once, so the cell is checked as it is typed.
-class LiveCellDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                        const QModelIndex& index) const override {
-    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-      auto* self = const_cast<LiveCellDelegate*>(this);
-      connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
-    }
-    return editor;
-  }
+    {QT_TRANSLATE_NOOP("DesignInputs", "Whole numbers of teeth, 1 to 500, minimum not above maximum."), 2},
+    {QT_TRANSLATE_NOOP("DesignInputs", "A decimal, or a fraction such as 127/90."), 2},
+    {QT_TRANSLATE_NOOP("DesignInputs", "A decimal in the unit beside it; may be empty when Best is above 0."), 2},
+    {QT_TRANSLATE_NOOP("DesignInputs", "Teeth counts separated by commas or blanks; empty: any count."), 2},
+    {QT_TRANSLATE_NOOP("DesignInputs", "Millimetres, for the drawing."), 1},
+    {"", 2},
 };
 
 QLabel* BuddyLabel(const QString& text, QWidget* buddy) {
   auto* label = new QLabel(text);
   label->setBuddy(buddy);
   return label;
+}
+
+// Names an input for screen readers and tests, explains it, and ties it to its help topic.
+template <typename W>
+W* Described(W* widget, const char* name, const QString& tip, const char* topic) {
+  widget->setAccessibleName(QString::fromLatin1(name));
+  widget->setToolTip(tip);
+  widget->setProperty(kHelpTopic, QString::fromLatin1(topic));
+  return widget;
 }
 
 }  // namespace
@@ -60,9 +59,16 @@ DesignInputs::DesignInputs(QWidget* parent) : QWidget(parent) {
   Check();
 }
 
+QString DesignInputs::HelpTopic(const QWidget* widget) {
+  for (; widget; widget = widget->parentWidget())
+    if (const QVariant topic = widget->property(kHelpTopic); topic.isValid()) return topic.toString();
+  return {};
+}
+
 void DesignInputs::Build() {
   auto* grid = new QGridLayout(this);
   grid->setColumnStretch(1, 1);
+  grid->setVerticalSpacing(4);
   int row = 0;
   auto addRow = [&](const QString& label, QWidget* input, QLayout* layout = nullptr) {
     grid->addWidget(BuddyLabel(label, input), row, 0);
@@ -70,26 +76,14 @@ void DesignInputs::Build() {
     else grid->addWidget(input, row, 1);
     ++row;
   };
-  auto addMessage = [&](Message which, const QString& name) {
-    auto* label = new QLabel;
-    label->setWordWrap(true);
-    label->setAccessibleName(name);
-    QFont font = label->font();
-    font.setPointSizeF(font.pointSizeF() * 0.9);
-    label->setFont(font);
-    m_messages[which] = label;
-    grid->addWidget(label, row++, 1);
+  auto addMessage = [&](Message which, QWidget* input) {
+    m_messages[which] = new InputMessage(input, kHints[which].lines);
+    grid->addWidget(m_messages[which], row++, 1);
   };
-  auto named = [](QWidget* w, const char* name) {
-    w->setAccessibleName(QString::fromLatin1(name));
-    return w;
-  };
-  // An input with a companion control on its right (a unit, a button).
-  auto addBeside = [&](const QString& label, QWidget* input, QWidget* companion) {
+  auto beside = [](std::initializer_list<QWidget*> widgets) {
     auto* pair = new QHBoxLayout;
-    pair->addWidget(input, 1);
-    pair->addWidget(companion);
-    addRow(label, input, pair);
+    for (QWidget* w : widgets) pair->addWidget(w, w == *widgets.begin() ? 1 : 0);
+    return pair;
   };
 
   m_configuration = new QComboBox;
@@ -99,70 +93,121 @@ void DesignInputs::Build() {
     m_configuration->addItem(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
   }
   m_configuration->addItem(tr("Free train of K stages"));
-  addRow(tr("&Configuration:"), named(m_configuration, "Configuration"));
-
+  Described(m_configuration, "Configuration",
+            tr("Which gears the train has and which must be equal: a single, double or triple "
+               "reduction, or a free train of K stages with no gear tied to another."),
+            "configuration");
   m_stages = new QSpinBox;
   m_stages->setRange(1, kMaxStages);
-  addRow(tr("Sta&ges (K):"), named(m_stages, "Stages"));
+  Described(m_stages, "Stages",
+            tr("The meshes of a free train, 1 to 6: its reduction is N2\u00b7N4\u00b7\u2026\u00b7N2K over "
+               "N1\u00b7N3\u00b7\u2026\u00b7N2K\u22121."),
+            "stages");
+  // K stands beside the configuration, and only while a free train is chosen.
+  m_stagesLabel = BuddyLabel(tr("Sta&ges:"), m_stages);
+  addRow(tr("&Configuration:"), m_configuration, beside({m_configuration, m_stagesLabel, m_stages}));
 
   m_teeth = new QTableWidget(0, 2);
   m_teeth->setHorizontalHeaderLabels({tr("Minimum"), tr("Maximum")});
   m_teeth->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  m_teeth->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  m_teeth->setItemDelegate(new LiveCellDelegate(m_teeth));
+  m_teeth->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  m_teeth->verticalHeader()->setDefaultSectionSize(m_teeth->fontMetrics().height() + 6);
+  auto* cells = new TeethCellDelegate(m_teeth);
+  m_teeth->setItemDelegate(cells);
   m_teeth->setTabKeyNavigation(false);  // Tab leaves the table; arrows move in it
+  m_teeth->installEventFilter(this);
   // Typing in a cell edits it; arriving by Tab only selects it, so Tab keeps moving on.
   m_teeth->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
   m_teeth->setSelectionMode(QAbstractItemView::SingleSelection);
-  m_teeth->setMinimumHeight(m_teeth->verticalHeader()->defaultSectionSize() * 7);
-  addRow(tr("&Teeth ranges:"), named(m_teeth, "Teeth ranges"));
-  addMessage(TeethMessage, tr("Teeth ranges message"));
+  m_teeth->setFixedHeight(m_teeth->horizontalHeader()->sizeHint().height() +
+                          6 * m_teeth->verticalHeader()->defaultSectionSize() + 2 * m_teeth->frameWidth());
+  Described(m_teeth, "Teeth ranges",
+            tr("The fewest and the most teeth each gear may have. Type a number into a cell; the "
+               "arrow keys take it and move, Escape takes back an edit, Tab leaves the table."),
+            "teeth");
+  addRow(tr("&Teeth ranges:"), m_teeth);
+  addMessage(TeethMessage, m_teeth);
 
-  m_target = new QLineEdit;
-  addRow(tr("T&arget:"), named(m_target, "Target"));
-  addMessage(TargetMessage, tr("Target message"));
+  m_target = Described(new QLineEdit, "Target",
+                       tr("The wanted reduction R, turns of the input per turn of the output: a "
+                          "decimal, taken exactly as written, or a fraction such as 127/90 or 1.5/3.175."),
+                       "target");
+  addRow(tr("T&arget:"), m_target);
+  addMessage(TargetMessage, m_target);
 
-  m_tolerance = new QLineEdit;
+  m_tolerance = Described(new QLineEdit, "Tolerance",
+                          tr("How far a train's reduction may lie from the target, in the unit "
+                             "beside it. It may stay empty when Best is above 0."),
+                          "tolerance");
   m_toleranceUnit = new QComboBox;
   m_toleranceUnit->addItems({tr("absolute"), tr("ppm"), tr("%")});
-  named(m_toleranceUnit, "Tolerance unit");
-  addBeside(tr("T&olerance:"), named(m_tolerance, "Tolerance"), m_toleranceUnit);
-  addMessage(ToleranceMessage, tr("Tolerance message"));
+  Described(m_toleranceUnit, "Tolerance unit",
+            tr("absolute: a difference of reductions; ppm: parts per million of the target; "
+               "%: per cent of the target."),
+            "tolerance");
+  QHBoxLayout* withUnit = beside({m_tolerance, BuddyLabel(tr("u&nit:"), m_toleranceUnit), m_toleranceUnit});
+  withUnit->insertSpacing(1, 6);
+  addRow(tr("T&olerance:"), m_tolerance, withUnit);
+  addMessage(ToleranceMessage, m_tolerance);
 
-  m_best = new QSpinBox;
+  m_best = Described(new QSpinBox, "Best",
+                     tr("The K trains closest to the target among all the ranges allow, by exact "
+                        "difference; 0 lists every train within the tolerance."),
+                     "best");
   m_best->setRange(0, static_cast<int>(kMaxBest));
   m_best->setSpecialValueText(tr("all within tolerance"));
-  addRow(tr("&Best:"), named(m_best, "Best"));
+  addRow(tr("&Best:"), m_best);
 
-  m_maxTrains = new QSpinBox;
-  m_maxTrains->setRange(1, static_cast<int>(kMaxTrains));
+  m_maxTrains = Described(new QSpinBox, "Max trains",
+                          tr("The most trains listed; the status bar says so when more exist. "
+                             "At least 1."),
+                          "max-trains");
+  m_maxTrains->setRange(0, static_cast<int>(kMaxTrains));  // 0 is refused with a message, not changed
   m_maxTrains->setGroupSeparatorShown(true);
-  addRow(tr("&Max trains:"), named(m_maxTrains, "Max trains"));
+  addRow(tr("&Max trains:"), m_maxTrains);
 
-  m_distinct = new QComboBox;
+  m_distinct = Described(new QComboBox, "Distinct",
+                         tr("every train; one per set of meshes (the same meshing pairs in another "
+                            "stage order count once); one per gear set (the same driving and driven "
+                            "gears anywhere count once). Variants counts the trains a row stands for."),
+                         "distinct");
   // The entries follow the order of Distinct.
   m_distinct->addItems({tr("every train"), tr("one per set of meshes"), tr("one per gear set")});
-  addRow(tr("&Distinct:"), named(m_distinct, "Distinct"));
+  addRow(tr("&Distinct:"), m_distinct);
 
-  m_hunting = new QCheckBox(tr("&Hunting tooth: no common factor in any mesh"));
-  named(m_hunting, "Hunting tooth");
-  grid->addWidget(m_hunting, row++, 1);
-  m_coaxial = new QCheckBox(tr("Coa&xial: every stage with the same tooth sum"));
-  named(m_coaxial, "Coaxial");
-  grid->addWidget(m_coaxial, row++, 1);
+  m_hunting = Described(new QCheckBox(tr("&Hunting tooth")), "Hunting tooth",
+                        tr("No common factor in any mesh, so every tooth meets every tooth of the "
+                           "other gear and wear spreads evenly."),
+                        "hunting");
+  m_coaxial = Described(new QCheckBox(tr("Coa&xial")), "Coaxial",
+                        tr("Every stage with the same tooth sum, so that with one module the output "
+                           "shaft lines up with the input."),
+                        "coaxial");
+  auto* filters = beside({m_hunting, m_coaxial});
+  filters->setStretch(0, 0);
+  filters->addStretch(1);
+  grid->addLayout(filters, row++, 1);
 
-  m_owned = new QLineEdit;
-  m_readGears = new QPushButton(tr("&Read file..."));
-  named(m_readGears, "Read gears file");
-  addBeside(tr("O&wned gears:"), named(m_owned, "Owned gears"), m_readGears);
-  addMessage(OwnedMessage, tr("Owned gears message"));
+  m_owned = Described(new QLineEdit, "Owned gears",
+                      tr("Only trains built from the gears you own: teeth counts separated by commas "
+                         "or blanks, a count listed twice being two gears. Empty: any count."),
+                      "owned");
+  m_readGears = Described(new QPushButton(tr("&Read file...")), "Read gears file",
+                          tr("Reads the owned gears from a text file: counts separated by commas, "
+                             "blanks or line breaks; # starts a comment."),
+                          "owned");
+  addRow(tr("O&wned gears:"), m_owned, beside({m_owned, m_readGears}));
+  addMessage(OwnedMessage, m_owned);
 
-  m_module = new QLineEdit;
-  addRow(tr("Mod&ule (mm):"), named(m_module, "Module"));
-  addMessage(ModuleMessage, tr("Module message"));
+  m_module = Described(new QLineEdit, "Module",
+                       tr("The module of the drawing in millimetres (pitch diameter = module \u00d7 "
+                          "teeth); it does not change the search."),
+                       "module");
+  addRow(tr("Mod&ule (mm):"), m_module);
+  addMessage(ModuleMessage, m_module);
 
-  addMessage(SetupMessage, tr("Setup message"));
+  addMessage(SetupMessage, nullptr);
   grid->setRowStretch(row, 1);
 
   QWidget* chain[] = {m_configuration, m_stages, m_teeth, m_target, m_tolerance,
@@ -185,22 +230,29 @@ void DesignInputs::Build() {
   connect(m_hunting, &QCheckBox::toggled, this, take);
   connect(m_coaxial, &QCheckBox::toggled, this, take);
   connect(m_readGears, &QPushButton::clicked, this, &DesignInputs::readGearsFileRequested);
-  // Enter in a cell being edited commits it and then searches with the committed value.
-  connect(m_teeth->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
-          [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
-            if (hint == QAbstractItemDelegate::SubmitModelCache) emit searchRequested();
-          });
+  connect(cells, &TeethCellDelegate::moveRequested, this, [this](const QModelIndex& from, int rows, int columns) {
+    const int r = std::clamp(from.row() + rows, 0, m_teeth->rowCount() - 1);
+    const int c = std::clamp(from.column() + columns, 0, 1);
+    m_teeth->setCurrentCell(r, c);
+  });
 }
 
 QWidget* DesignInputs::FirstInput() const { return m_configuration; }
 QWidget* DesignInputs::LastInput() const { return m_module; }
 
 void DesignInputs::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    emit searchRequested();
-    return;
+  if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return QWidget::keyPressEvent(event);
+  emit searchRequested();
+  event->accept();
+}
+
+bool DesignInputs::eventFilter(QObject* watched, QEvent* event) {
+  // In the teeth table Enter only takes the number typed (its editor has done so by now).
+  if (watched == m_teeth && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
   }
-  QWidget::keyPressEvent(event);
+  return QWidget::eventFilter(watched, event);
 }
 
 void DesignInputs::SetSetup(const DesignSetup& setup) {
@@ -218,7 +270,8 @@ void DesignInputs::ShowSetup() {
   m_writing = true;
   m_configuration->setCurrentIndex(m_setup.freeTrain ? kFreeTrainEntry : m_setup.configuration);
   m_stages->setValue(m_setup.stages);
-  m_stages->setEnabled(m_setup.freeTrain);
+  m_stages->setVisible(m_setup.freeTrain);
+  m_stagesLabel->setVisible(m_setup.freeTrain);
   ShowTeethRows();
   m_target->setText(QString::fromStdString(m_setup.target));
   m_tolerance->setText(QString::fromStdString(m_setup.tolerance));
@@ -258,7 +311,8 @@ void DesignInputs::TakeControls() {
   m_setup.freeTrain = entry == kFreeTrainEntry;
   if (!m_setup.freeTrain) m_setup.configuration = entry;
   m_setup.stages = m_stages->value();
-  m_stages->setEnabled(m_setup.freeTrain);
+  m_stages->setVisible(m_setup.freeTrain);
+  m_stagesLabel->setVisible(m_setup.freeTrain);
   for (int gear = 0; gear < m_teeth->rowCount(); ++gear) {
     if (QTableWidgetItem* item = m_teeth->item(gear, 0))
       m_setup.minTeeth[gear] = item->text().trimmed().toStdString();
@@ -285,16 +339,15 @@ void DesignInputs::TakeControls() {
 
 void DesignInputs::Check() {
   m_reading = ReadSetup(m_setup);
+  CheckForWindow(m_setup, m_reading);
   const SetupProblems& p = m_reading.problems;
   const std::string* problems[] = {&p.teeth, &p.target, &p.tolerance, &p.ownedGears, &p.module,
                                    &p.query};
   for (int i = 0; i < MessageCount; ++i) {
-    QLabel* label = m_messages[i];
     const bool wrong = !problems[i]->empty();
-    label->setText(wrong ? QString::fromStdString(*problems[i]) : tr(kHints[i].accepts));
-    label->setStyleSheet(wrong ? QStringLiteral("color: #b00020") : QStringLiteral("color: #606060"));
-    label->setVisible(wrong || *kHints[i].accepts);
+    m_messages[i]->Show(wrong ? QString::fromStdString(*problems[i]) : tr(kHints[i].accepts), wrong);
   }
+  m_maxTrains->setAccessibleDescription(m_setup.maxTrains < 1 ? QString::fromStdString(p.query) : QString());
   // A cell that is not a count, or a crossed pair, is marked where it stands.
   for (int gear = 0; gear < m_teeth->rowCount(); ++gear) {
     for (int column = 0; column < 2; ++column) {

@@ -1,8 +1,9 @@
 #pragma once
 // The inputs of a design search: configuration or free stages, the teeth ranges, target,
 // tolerance, best, cap, distinct, hunting tooth, coaxial, owned gears and the drawing's
-// module. Each input is checked as it is typed and says beside it what it accepts.
-// Enter in any input asks for a search.
+// module. Each input is checked as it is typed and says beside it, in room kept for it,
+// what it accepts or what is wrong; each has a tooltip and a topic in the help page.
+// Enter in any input outside the teeth table asks for a search.
 
 #include <QWidget>
 #include <array>
@@ -16,9 +17,10 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
-class QTableWidgetItem;
 
 namespace quenmar::design {
+
+class InputMessage;
 
 class DesignInputs : public QWidget {
   Q_OBJECT
@@ -35,6 +37,10 @@ class DesignInputs : public QWidget {
   QWidget* FirstInput() const;
   QWidget* LastInput() const;
 
+  // The help page's topic of an input (its "helpTopic" property), found from any widget
+  // inside it; empty when none.
+  static QString HelpTopic(const QWidget* widget);
+
  signals:
   void changed();                 // any input; Reading() is up to date
   void moduleChanged(double module);
@@ -43,6 +49,7 @@ class DesignInputs : public QWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void Build();
@@ -56,6 +63,7 @@ class DesignInputs : public QWidget {
   bool m_writing = false;
 
   QComboBox* m_configuration = nullptr;
+  QLabel* m_stagesLabel = nullptr;
   QSpinBox* m_stages = nullptr;
   QTableWidget* m_teeth = nullptr;
   QLineEdit* m_target = nullptr;
@@ -72,7 +80,7 @@ class DesignInputs : public QWidget {
 
   enum Message { TeethMessage, TargetMessage, ToleranceMessage, OwnedMessage, ModuleMessage,
                  SetupMessage, MessageCount };
-  std::array<QLabel*, MessageCount> m_messages{};
+  std::array<InputMessage*, MessageCount> m_messages{};
 };
 
 }  // namespace quenmar::design

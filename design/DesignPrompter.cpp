@@ -10,8 +10,14 @@ QString DesignPrompter::SaveFileName(QWidget* parent, const QString& title, cons
   return QFileDialog::getSaveFileName(parent, title, suggested, filters);
 }
 
-QString DesignPrompter::OpenFileName(QWidget* parent, const QString& title, const QString& filters) {
-  return QFileDialog::getOpenFileName(parent, title, QString(), filters);
+QString DesignPrompter::OpenFileName(QWidget* parent, const QString& title, const QString& filters,
+                                     const QString& folder) {
+  return QFileDialog::getOpenFileName(parent, title, folder, filters);
+}
+
+bool DesignPrompter::Confirm(QWidget* parent, const QString& title, const QString& question) {
+  return QMessageBox::question(parent, title, question, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
 }
 
 void DesignPrompter::Error(QWidget* parent, const QString& title, const QString& text) {

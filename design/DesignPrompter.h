@@ -1,6 +1,6 @@
 #pragma once
-// The one place through which the design window asks for file names and reports
-// failures, so that tests can answer without a person.
+// The one place through which the design window asks for file names and confirmations
+// and reports failures, so that tests can answer without a person.
 
 #include <QString>
 
@@ -11,10 +11,14 @@ namespace quenmar::design {
 class DesignPrompter {
  public:
   virtual ~DesignPrompter() = default;
-  // An empty name: the user cancelled.
+  // An empty name: the user cancelled. `suggested` is a path (the folder last used for
+  // that kind of file and a name); `folder` the folder to start in.
   virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& filters,
                                const QString& suggested);
-  virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& filters);
+  virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& filters,
+                               const QString& folder);
+  // True when the user goes on.
+  virtual bool Confirm(QWidget* parent, const QString& title, const QString& question);
   virtual void Error(QWidget* parent, const QString& title, const QString& text);
 };
 

@@ -1,9 +1,11 @@
 #include "DesignWindow.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -23,10 +25,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "DesignFormat.h"
+#include "DesignHelp.h"
 #include "DesignInputs.h"
-#include "DesignSetup.h"
 #include "SearchWorker.h"
 #include "TrainDrawing.h"
 #include "TrainTableModel.h"
@@ -50,10 +53,23 @@ std::variant<QByteArray, QString> ReadSmallFile(const QString& path, qint64 larg
   return file.readAll();
 }
 
-QPushButton* NamedButton(const QString& text, const char* name) {
+QPushButton* NamedButton(const QString& text, const char* name, const QString& tip) {
   auto* button = new QPushButton(text);
   button->setAccessibleName(QString::fromLatin1(name));
+  button->setToolTip(tip);
   return button;
+}
+
+// The setup as far as the search reads it: the module only changes the drawing.
+DesignSetup SearchedPart(DesignSetup setup) {
+  setup.module = DesignSetup().module;
+  return setup;
+}
+
+QString TimeLeft(double seconds) {
+  if (seconds < 90) return QObject::tr("about %1 s left").arg(std::max(1, static_cast<int>(std::lround(seconds))));
+  if (seconds < 90 * 60) return QObject::tr("about %1 min left").arg(std::lround(seconds / 60));
+  return QObject::tr("about %1 h left").arg(std::lround(seconds / 3600));
 }
 
 }  // namespace
@@ -61,25 +77,28 @@ QPushButton* NamedButton(const QString& text, const char* name) {
 DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* parent)
     : QMainWindow(parent),
       m_prompter(prompter ? std::move(prompter) : std::make_unique<DesignPrompter>()) {
-  setWindowTitle(tr("Quenmar Design"));
   m_inputs = new DesignInputs;
   m_model = new TrainTableModel(this);
   m_worker = new SearchWorker(this);
 
-  // Left: the inputs, Search and Stop, progress.
+  // Left: the inputs, Search and Stop, progress, at a width of their own, so that nothing
+  // there moves when a message changes or a scroll bar comes and goes.
   auto* left = new QWidget;
   auto* leftLayout = new QVBoxLayout(left);
+  leftLayout->setContentsMargins(6, 6, 6, 6);
   auto* scroll = new QScrollArea;
+  m_inputs->setFixedWidth(m_inputs->sizeHint().width());
   scroll->setWidget(m_inputs);
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroll->setMinimumWidth(m_inputs->sizeHint().width() +
-                          scroll->verticalScrollBar()->sizeHint().width() + 4);
+  scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  left->setFixedWidth(m_inputs->width() + scroll->verticalScrollBar()->sizeHint().width() + 14);
   leftLayout->addWidget(scroll, 1);
-  m_searchButton = NamedButton(tr("&Search"), "Search");
-  m_stopButton = NamedButton(tr("S&top"), "Stop");
-  m_resetButton = NamedButton(tr("Rese&t"), "Reset");
+  m_searchButton = NamedButton(tr("&Search"), "Search", tr("Search with these inputs (Enter, Ctrl+Return)"));
+  m_stopButton = NamedButton(tr("S&top"), "Stop", tr("Stop the search and keep what it found (Escape)"));
+  m_resetButton = NamedButton(tr("Rese&t"), "Reset", tr("Put back the start-up inputs and clear the trains"));
+  for (QPushButton* b : {m_searchButton, m_stopButton}) b->setProperty("helpTopic", QStringLiteral("searching"));
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_searchButton);
   buttons->addWidget(m_stopButton);
@@ -96,22 +115,34 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   m_table = new QTableView;
   m_table->setModel(m_model);
   m_table->setAccessibleName(tr("Results"));
+  m_table->setProperty("helpTopic", QStringLiteral("results"));
+  m_table->setToolTip(tr("The trains found: choose one to draw it, click a heading to sort by it"));
   m_table->setSortingEnabled(true);
   m_table->horizontalHeader()->setSortIndicator(TrainTableModel::Difference, Qt::AscendingOrder);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_table->setTabKeyNavigation(false);  // Tab goes on to the drawing and the exports
   m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-  m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  m_table->horizontalHeader()->setResizeContentsPrecision(200);
   m_drawing = new TrainDrawing;
   m_drawing->setAccessibleName(tr("Train drawing"));
-  m_exportButton = NamedButton(tr("&Export results..."), "Export");
-  m_exportDrawingButton = NamedButton(tr("Export &drawing..."), "Export drawing");
+  m_drawing->setProperty("helpTopic", QStringLiteral("drawing"));
+  m_drawing->setToolTip(tr("Wheel: zoom; drag: pan; + and \u2212 zoom, arrows pan, 0 fits"));
+  m_fitButton = NamedButton(tr("&Fit"), "Fit drawing", tr("Show the whole train (0 in the drawing)"));
+  m_exportButton = NamedButton(tr("&Export results..."), "Export results",
+                               tr("Write the trains as CSV or JSON (Ctrl+E)"));
+  m_exportDrawingButton = NamedButton(tr("Export &drawing..."), "Export drawing",
+                                      tr("Write the drawing as SVG (true scale, 1 unit = 1 mm) or PNG"));
+  m_fitButton->setProperty("helpTopic", QStringLiteral("drawing"));
+  for (QPushButton* b : {m_exportButton, m_exportDrawingButton}) b->setProperty("helpTopic", QStringLiteral("files"));
   auto* drawingPane = new QWidget;
   auto* drawingLayout = new QVBoxLayout(drawingPane);
   drawingLayout->setContentsMargins(0, 0, 0, 0);
   drawingLayout->addWidget(m_drawing, 1);
   auto* exports = new QHBoxLayout;
+  exports->addWidget(m_fitButton);
   exports->addStretch(1);
   exports->addWidget(m_exportButton);
   exports->addWidget(m_exportDrawingButton);
@@ -121,15 +152,17 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   m_rightSplit->addWidget(drawingPane);
   m_rightSplit->setStretchFactor(0, 1);
   m_rightSplit->setStretchFactor(1, 1);
+  m_rightSplit->setChildrenCollapsible(false);
 
-  m_split = new QSplitter(Qt::Horizontal);
-  m_split->addWidget(left);
-  m_split->addWidget(m_rightSplit);
-  m_split->setStretchFactor(1, 1);
-  setCentralWidget(m_split);
+  auto* central = new QWidget;
+  auto* centralLayout = new QHBoxLayout(central);
+  centralLayout->setContentsMargins(0, 0, 6, 0);
+  centralLayout->addWidget(left);
+  centralLayout->addWidget(m_rightSplit, 1);
+  setCentralWidget(central);
 
+  // Its accessible name is its text, so a screen reader hears each change.
   m_status = new QLabel(tr("Ready"));
-  m_status->setAccessibleName(tr("Status"));
   statusBar()->addWidget(m_status, 1);
 
   BuildActions();
@@ -137,10 +170,12 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   setTabOrder(m_searchButton, m_stopButton);
   setTabOrder(m_stopButton, m_resetButton);
   setTabOrder(m_resetButton, m_table);
-  setTabOrder(m_table, m_exportButton);
+  setTabOrder(m_table, m_drawing);
+  setTabOrder(m_drawing, m_fitButton);
+  setTabOrder(m_fitButton, m_exportButton);
   setTabOrder(m_exportButton, m_exportDrawingButton);
 
-  connect(m_inputs, &DesignInputs::changed, this, &DesignWindow::UpdateStates);
+  connect(m_inputs, &DesignInputs::changed, this, &DesignWindow::InputsChanged);
   connect(m_inputs, &DesignInputs::moduleChanged, m_drawing, &TrainDrawing::SetModule);
   connect(m_inputs, &DesignInputs::searchRequested, this, &DesignWindow::Search);
   connect(m_inputs, &DesignInputs::readGearsFileRequested, this, &DesignWindow::ReadGearsFile);
@@ -149,22 +184,32 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   connect(m_resetButton, &QPushButton::clicked, this, &DesignWindow::ResetInputs);
   connect(m_exportButton, &QPushButton::clicked, this, &DesignWindow::ExportResults);
   connect(m_exportDrawingButton, &QPushButton::clicked, this, &DesignWindow::ExportDrawing);
+  connect(m_fitButton, &QPushButton::clicked, m_drawing, &TrainDrawing::Fit);
   connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &DesignWindow::ShowSelectedTrain);
   connect(m_model, &QAbstractItemModel::modelReset, this, &DesignWindow::ShowSelectedTrain);
-  connect(m_worker, &SearchWorker::progressed, m_progress, &QProgressBar::setValue);
-  connect(m_worker, &SearchWorker::trainsFound, this,
-          [this](const std::vector<DesignTrain>& batch) {
-            m_model->Append(batch);
-            ShowStatus();
-          });
+  connect(m_model, &QAbstractItemModel::layoutChanged, this, &DesignWindow::ShowSelectedTrain);
+  connect(m_model, &QAbstractItemModel::rowsRemoved, this, &DesignWindow::ShowSelectedTrain);
+  connect(m_worker, &SearchWorker::progressed, this, &DesignWindow::ShowProgress);
+  connect(m_worker, &SearchWorker::snapshotTaken, this, [this](const std::vector<DesignTrain>& trains) {
+    m_model->Replace(trains);
+    WidenColumns();
+    ShowStatus();
+  });
+  connect(m_worker, &SearchWorker::trainsFound, this, [this](const std::vector<DesignTrain>& batch) {
+    m_model->Append(batch);
+    WidenColumns();
+    ShowStatus();
+  });
   connect(m_worker, &SearchWorker::finished, this, &DesignWindow::Finished);
 
   // Text fields take Ctrl+E as "end of line"; in this window it exports, wherever the focus is.
   for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
 
   RestoreSettings();
+  m_table->resizeColumnsToContents();
   m_drawing->SetModule(m_inputs->Reading().module);
+  UpdateTitle();
   UpdateStates();
 }
 
@@ -191,11 +236,34 @@ void DesignWindow::BuildActions() {
   m_copyAction = edit->addAction(tr("&Copy rows"), this, &DesignWindow::CopyRows);
   m_copyAction->setShortcut(QKeySequence::Copy);
 
+  QMenu* view = menuBar()->addMenu(tr("&View"));
+  QMenu* unit = view->addMenu(tr("&Difference in"));
+  auto* units = new QActionGroup(this);
+  const std::pair<QString, TrainTableModel::Unit> choices[] = {
+      {tr("&absolute (R \u2212 T)"), TrainTableModel::Unit::Absolute},
+      {tr("&ppm of the target"), TrainTableModel::Unit::Ppm},
+      {tr("&s/day (clock trains)"), TrainTableModel::Unit::SecondsPerDay}};
+  for (const auto& [text, value] : choices) {
+    QAction* action = unit->addAction(text, this, [this, value = value] {
+      m_model->SetUnit(value);
+      m_table->resizeColumnToContents(TrainTableModel::Difference);
+    });
+    action->setCheckable(true);
+    action->setChecked(value == m_model->DifferenceUnit());
+    action->setData(static_cast<int>(value));
+    units->addAction(action);
+  }
+  view->addAction(tr("&Fit drawing"), m_drawing, &TrainDrawing::Fit);
+
   QMenu* search = menuBar()->addMenu(tr("&Search"));
   m_searchAction = search->addAction(tr("&Search"), this, &DesignWindow::Search);
   m_searchAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
   m_stopAction = search->addAction(tr("S&top"), this, &DesignWindow::Stop);
   m_stopAction->setShortcut(QKeySequence(Qt::Key_Escape));
+
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  QAction* page = help->addAction(tr("Quenmar Design &Help"), this, &DesignWindow::ShowHelp);
+  page->setShortcut(QKeySequence::HelpContents);
 }
 
 bool DesignWindow::Searching() const { return m_worker->Running(); }
@@ -214,14 +282,41 @@ void DesignWindow::UpdateStates() {
   m_exportAction->setEnabled(results);
   m_exportDrawingButton->setEnabled(m_drawing->HasTrain());
   m_exportDrawingAction->setEnabled(m_drawing->HasTrain());
+  m_fitButton->setEnabled(m_drawing->HasTrain());
+}
+
+bool DesignWindow::ResultsStale() const {
+  return m_shownSetup && SearchedPart(*m_shownSetup) != SearchedPart(m_inputs->Setup());
+}
+
+void DesignWindow::InputsChanged() {
+  m_model->SetStale(ResultsStale());
+  UpdateTitle();
+  UpdateStates();
+  ShowStatus();
+}
+
+void DesignWindow::UpdateTitle() {
+  if (m_setupPath.isEmpty()) {
+    setWindowTitle(tr("Quenmar Design"));
+    setWindowModified(false);
+    return;
+  }
+  setWindowTitle(tr("%1[*] \u2014 Quenmar Design").arg(QFileInfo(m_setupPath).fileName()));
+  setWindowModified(m_inputs->Setup() != m_savedSetup);
 }
 
 bool DesignWindow::Search() {
   const std::optional<DesignQuery>& query = m_inputs->Reading().query;
   if (!query || Searching()) return false;
+  m_shownSetup = m_inputs->Setup();
   m_shownQuery = *query;
   m_outcome.reset();
+  m_lastProgress.reset();
   m_model->Reset(GearCount(*query), query->target);
+  m_table->resizeColumnsToContents();
+  // Every search starts ordered by the difference, whatever the last one was sorted by.
+  m_table->horizontalHeader()->setSortIndicator(TrainTableModel::Difference, Qt::AscendingOrder);
   m_progress->setValue(0);
   QWidget* focus = QApplication::focusWidget();
   m_focusBeforeSearch = focus && m_inputs->isAncestorOf(focus) ? focus : nullptr;
@@ -237,14 +332,38 @@ void DesignWindow::Stop() {
   m_status->setText(tr("Stopping..."));
 }
 
+void DesignWindow::ShowProgress(const DesignProgress& progress) {
+  m_lastProgress = progress;
+  // Until the search can say how far it has come, the bar shows that it is busy.
+  if (progress.percent == 0) m_progress->setRange(0, 0);
+  else m_progress->setRange(0, 100);
+  m_progress->setValue(progress.percent);
+  ShowStatus();
+}
+
+void DesignWindow::WidenColumns() {
+  // Columns only grow while trains come in, so that nothing jumps under the pointer.
+  QHeaderView* header = m_table->horizontalHeader();
+  for (int column = 0; column < m_model->columnCount(); ++column) {
+    const int wanted = std::max(static_cast<QAbstractItemView*>(m_table)->sizeHintForColumn(column),
+                                header->sectionSizeHint(column));
+    if (wanted > header->sectionSize(column)) header->resizeSection(column, wanted);
+  }
+}
+
 void DesignWindow::Finished() {
   DesignResult outcome = m_worker->TakeResult();
   m_model->Replace(std::move(outcome.trains));
   outcome.trains.clear();
   m_outcome = std::move(outcome);
+  const int reached = m_lastProgress ? m_lastProgress->percent : 0;
+  m_lastProgress.reset();
   // A finished search shows its bar full; a stopped one keeps where it stopped.
-  if (!m_outcome->stopped) m_progress->setValue(100);
-  if (m_model->rowCount() > 0) m_table->selectRow(0);  // the first train in the order shown
+  m_progress->setRange(0, 100);
+  m_progress->setValue(m_outcome->stopped ? reached : 100);
+  m_table->resizeColumnsToContents();
+  // The train chosen while the search ran stays chosen; otherwise the first in the order shown.
+  if (m_model->rowCount() > 0 && !m_table->selectionModel()->currentIndex().isValid()) m_table->selectRow(0);
   UpdateStates();
   ShowStatus();
   if (m_focusBeforeSearch) m_focusBeforeSearch->setFocus(Qt::OtherFocusReason);
@@ -255,7 +374,12 @@ void DesignWindow::ShowStatus() {
   const int count = m_model->rowCount();
   const QString trains = count == 1 ? tr("1 train") : tr("%1 trains").arg(count);
   if (Searching()) {
-    m_status->setText(tr("Searching... %1 so far").arg(trains));
+    QString text = tr("Searching... %1 so far").arg(trains);
+    if (m_lastProgress) {
+      text += tr("; %1% after %2 s").arg(m_lastProgress->percent).arg(std::lround(m_lastProgress->elapsedSeconds));
+      if (m_lastProgress->secondsLeft >= 0) text += QStringLiteral(", ") + TimeLeft(m_lastProgress->secondsLeft);
+    }
+    m_status->setText(text);
     return;
   }
   if (!m_outcome) {
@@ -263,10 +387,21 @@ void DesignWindow::ShowStatus() {
     return;
   }
   QString how = tr("finished");
-  if (m_outcome->stopped) how = tr("stopped");
-  else if (m_outcome->outcome == DesignOutcome::MaximumExceeded) how = tr("cap reached");
-  if (count == 0 && !m_outcome->stopped) how = tr("finished, none within the tolerance");
-  m_status->setText(tr("%1; %2").arg(trains, how));
+  if (m_outcome->stopped) {
+    how = tr("stopped");
+  } else if (m_outcome->outcome == DesignOutcome::MaximumExceeded) {
+    how = tr("Max trains reached, more trains qualify");
+  } else if (count == 0) {
+    QStringList filters;
+    if (m_shownQuery->huntingTooth) filters << tr("hunting tooth");
+    if (m_shownQuery->coaxial) filters << tr("coaxial");
+    if (!m_shownQuery->ownedGears.empty()) filters << tr("the owned gears");
+    how = filters.isEmpty() ? tr("finished, none within the tolerance")
+                            : tr("finished, none within the tolerance with %1").arg(filters.join(tr(" and ")));
+  }
+  QString text = tr("%1; %2").arg(trains, how);
+  if (ResultsStale()) text += tr("; inputs changed since this search");
+  m_status->setText(text);
 }
 
 void DesignWindow::ShowSelectedTrain() {
@@ -275,6 +410,25 @@ void DesignWindow::ShowSelectedTrain() {
     m_drawing->SetTrain(m_model->Train(current.row()).teeth);
   else m_drawing->SetTrain({});
   UpdateStates();
+}
+
+void DesignWindow::ClearResults() {
+  m_shownSetup.reset();
+  m_shownQuery.reset();
+  m_outcome.reset();
+  m_model->Reset(m_model->GearCount(), Rational());
+  m_progress->setRange(0, 100);
+  m_progress->setValue(0);
+  ShowStatus();
+}
+
+QString DesignWindow::Folder(const QString& kind) const {
+  const QString folder = Settings().value(QStringLiteral("folders/") + kind).toString();
+  return folder.isEmpty() || !QDir(folder).exists() ? QDir::homePath() : folder;
+}
+
+void DesignWindow::Remember(const QString& kind, const QString& path) const {
+  Settings().setValue(QStringLiteral("folders/") + kind, QFileInfo(path).absolutePath());
 }
 
 std::optional<QString> DesignWindow::WriteFile(const QString& path, const QByteArray& bytes) const {
@@ -286,9 +440,15 @@ std::optional<QString> DesignWindow::WriteFile(const QString& path, const QByteA
 
 void DesignWindow::ExportResults() {
   if (!m_outcome || !m_shownQuery || Searching()) return;
-  const QString path = m_prompter->SaveFileName(
-      this, tr("Export results"), tr("CSV (*.csv);;JSON (*.json)"), QStringLiteral("trains.csv"));
+  if (ResultsStale() &&
+      !m_prompter->Confirm(this, tr("Export results"),
+                           tr("The inputs have changed since this search. Export the trains it "
+                              "found, for the inputs it had?")))
+    return;
+  const QString path = m_prompter->SaveFileName(this, tr("Export results"), tr("CSV (*.csv);;JSON (*.json)"),
+                                                QDir(Folder(QStringLiteral("results"))).filePath(QStringLiteral("trains.csv")));
   if (path.isEmpty()) return;
+  Remember(QStringLiteral("results"), path);
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix != QLatin1String("csv") && suffix != QLatin1String("json")) {
     m_prompter->Error(this, tr("Export results"),
@@ -306,9 +466,10 @@ void DesignWindow::ExportResults() {
 
 void DesignWindow::ExportDrawing() {
   if (!m_drawing->HasTrain()) return;
-  const QString path = m_prompter->SaveFileName(
-      this, tr("Export drawing"), tr("SVG (*.svg);;PNG (*.png)"), QStringLiteral("train.svg"));
+  const QString path = m_prompter->SaveFileName(this, tr("Export drawing"), tr("SVG (*.svg);;PNG (*.png)"),
+                                                QDir(Folder(QStringLiteral("drawing"))).filePath(QStringLiteral("train.svg")));
   if (path.isEmpty()) return;
+  Remember(QStringLiteral("drawing"), path);
   const QString suffix = QFileInfo(path).suffix().toLower();
   std::optional<QString> error;
   if (suffix == QLatin1String("svg")) error = m_drawing->ExportSvg(path);
@@ -328,12 +489,20 @@ void DesignWindow::CopyRows() {
 }
 
 void DesignWindow::SaveSetupAs() {
-  const QString path = m_prompter->SaveFileName(
-      this, tr("Save setup"), tr("Quenmar Design setup (*.json)"), QStringLiteral("setup.json"));
+  const QString suggested = m_setupPath.isEmpty()
+                                ? QDir(Folder(QStringLiteral("setup"))).filePath(QStringLiteral("setup.json"))
+                                : m_setupPath;
+  const QString path = m_prompter->SaveFileName(this, tr("Save setup"), tr("Quenmar Design setup (*.json)"), suggested);
   if (path.isEmpty()) return;
-  if (auto error = WriteFile(path, QByteArray::fromStdString(SetupToJson(m_inputs->Setup()))))
+  Remember(QStringLiteral("setup"), path);
+  if (auto error = WriteFile(path, QByteArray::fromStdString(SetupToJson(m_inputs->Setup())))) {
     m_prompter->Error(this, tr("Save setup"), *error);
-  else m_status->setText(tr("%1 saved").arg(path));
+    return;
+  }
+  m_setupPath = path;
+  m_savedSetup = m_inputs->Setup();
+  UpdateTitle();
+  m_status->setText(tr("%1 saved").arg(path));
 }
 
 std::optional<QString> DesignWindow::OpenSetup(const QString& path) {
@@ -343,21 +512,27 @@ std::optional<QString> DesignWindow::OpenSetup(const QString& path) {
   auto setup = SetupFromJson(std::get<QByteArray>(bytes).toStdString());
   if (const std::string* error = std::get_if<std::string>(&setup))
     return tr("%1 is not a Quenmar Design setup: %2").arg(path, QString::fromStdString(*error));
-  m_inputs->SetSetup(std::get<DesignSetup>(setup));
+  m_setupPath = QFileInfo(path).absoluteFilePath();
+  m_savedSetup = std::get<DesignSetup>(setup);
+  m_inputs->SetSetup(m_savedSetup);
+  UpdateTitle();
   return std::nullopt;
 }
 
 void DesignWindow::OpenSetupFile() {
-  const QString path =
-      m_prompter->OpenFileName(this, tr("Open setup"), tr("Quenmar Design setup (*.json);;All files (*)"));
+  const QString path = m_prompter->OpenFileName(this, tr("Open setup"),
+                                                tr("Quenmar Design setup (*.json);;All files (*)"),
+                                                Folder(QStringLiteral("setup")));
   if (path.isEmpty()) return;
+  Remember(QStringLiteral("setup"), path);
   if (auto error = OpenSetup(path)) m_prompter->Error(this, tr("Open setup"), *error);
 }
 
 void DesignWindow::ReadGearsFile() {
-  const QString path =
-      m_prompter->OpenFileName(this, tr("Read owned gears"), tr("Text files (*.txt);;All files (*)"));
+  const QString path = m_prompter->OpenFileName(this, tr("Read owned gears"),
+                                                tr("Text files (*.txt);;All files (*)"), Folder(QStringLiteral("gears")));
   if (path.isEmpty()) return;
+  Remember(QStringLiteral("gears"), path);
   const auto bytes = ReadSmallFile(path, kLargestGearsFile);
   if (const QString* error = std::get_if<QString>(&bytes)) {
     m_prompter->Error(this, tr("Read owned gears"), *error);
@@ -376,26 +551,41 @@ void DesignWindow::ReadGearsFile() {
 
 void DesignWindow::ResetInputs() {
   if (Searching()) return;
+  ClearResults();
   m_inputs->SetSetup(DesignSetup());
+}
+
+void DesignWindow::ShowHelp() {
+  QWidget* focus = QApplication::focusWidget();
+  QString topic = DesignInputs::HelpTopic(focus);
+  if (!m_help) m_help = new DesignHelp(this);
+  m_help->ShowTopic(topic);
 }
 
 void DesignWindow::RestoreSettings() {
   QSettings settings = Settings();
   const QByteArray geometry = settings.value(QStringLiteral("window/geometry")).toByteArray();
   if (geometry.isEmpty() || !restoreGeometry(geometry)) resize(1180, 760);
-  m_split->restoreState(settings.value(QStringLiteral("window/split")).toByteArray());
   m_rightSplit->restoreState(settings.value(QStringLiteral("window/rightSplit")).toByteArray());
-  const std::string json = settings.value(QStringLiteral("setup/last")).toString().toStdString();
-  auto setup = SetupFromJson(json);
+  const int unit = settings.value(QStringLiteral("view/unit"), 0).toInt();
+  for (QAction* action : findChildren<QAction*>())
+    if (action->isCheckable() && action->data().isValid() && action->data().toInt() == unit) action->trigger();
+  auto setup = SetupFromJson(settings.value(QStringLiteral("setup/last")).toString().toStdString());
   if (auto* restored = std::get_if<DesignSetup>(&setup)) m_inputs->SetSetup(*restored);
+  m_setupPath = settings.value(QStringLiteral("setup/file")).toString();
+  auto saved = SetupFromJson(settings.value(QStringLiteral("setup/saved")).toString().toStdString());
+  if (auto* restored = std::get_if<DesignSetup>(&saved)) m_savedSetup = *restored;
+  else m_setupPath.clear();
 }
 
 void DesignWindow::StoreSettings() const {
   QSettings settings = Settings();
   settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
-  settings.setValue(QStringLiteral("window/split"), m_split->saveState());
   settings.setValue(QStringLiteral("window/rightSplit"), m_rightSplit->saveState());
+  settings.setValue(QStringLiteral("view/unit"), static_cast<int>(m_model->DifferenceUnit()));
   settings.setValue(QStringLiteral("setup/last"), QString::fromStdString(SetupToJson(m_inputs->Setup())));
+  settings.setValue(QStringLiteral("setup/file"), m_setupPath);
+  settings.setValue(QStringLiteral("setup/saved"), QString::fromStdString(SetupToJson(m_savedSetup)));
 }
 
 bool DesignWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -411,6 +601,7 @@ void DesignWindow::closeEvent(QCloseEvent* event) {
     // The worker thread ends soon once stopped; its result is no longer wanted.
   }
   StoreSettings();
+  if (m_help) m_help->close();
   event->accept();
 }
 

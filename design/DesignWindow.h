@@ -1,9 +1,10 @@
 #pragma once
 // The design window: the inputs on the left, the trains found and the drawing of the
-// chosen one on the right, the count and outcome in the status bar.
+// chosen one on the right, the count, progress and outcome in the status bar.
 //   DesignInputs   the inputs and their checks       TrainTableModel  the trains
 //   SearchWorker   the search on its own thread      TrainDrawing     the drawing
 //   DesignSetup    the setup as typed, JSON files    DesignPrompter   file names, errors
+//   DesignHelp     the help page (F1)                WindowChecks     what the window refuses
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,6 +12,7 @@
 
 #include "DesignPrompter.h"
 #include "DesignSearch.h"
+#include "DesignSetup.h"
 
 class QAction;
 class QLabel;
@@ -21,6 +23,7 @@ class QTableView;
 
 namespace quenmar::design {
 
+class DesignHelp;
 class DesignInputs;
 class SearchWorker;
 class TrainDrawing;
@@ -40,6 +43,8 @@ class DesignWindow : public QMainWindow {
   bool Search();
   void Stop();
   bool Searching() const;
+  // Opens the help page at the topic of the control that has the focus.
+  void ShowHelp();
 
  signals:
   void searchFinished();
@@ -51,9 +56,15 @@ class DesignWindow : public QMainWindow {
  private:
   void BuildActions();
   void UpdateStates();
+  void InputsChanged();
+  void UpdateTitle();
   void ShowStatus();
+  void ShowProgress(const DesignProgress& progress);
+  void WidenColumns();
   void Finished();
   void ShowSelectedTrain();
+  void ClearResults();
+  bool ResultsStale() const;
   void ExportResults();
   void ExportDrawing();
   void CopyRows();
@@ -63,6 +74,9 @@ class DesignWindow : public QMainWindow {
   void ResetInputs();
   void RestoreSettings();
   void StoreSettings() const;
+  // File dialogs start where the last file of the same kind was chosen.
+  QString Folder(const QString& kind) const;
+  void Remember(const QString& kind, const QString& path) const;
   std::optional<QString> WriteFile(const QString& path, const QByteArray& bytes) const;
 
   std::unique_ptr<DesignPrompter> m_prompter;
@@ -71,14 +85,15 @@ class DesignWindow : public QMainWindow {
   QTableView* m_table = nullptr;
   TrainDrawing* m_drawing = nullptr;
   SearchWorker* m_worker = nullptr;
+  DesignHelp* m_help = nullptr;
   QPushButton* m_searchButton = nullptr;
   QPushButton* m_stopButton = nullptr;
   QPushButton* m_exportButton = nullptr;
   QPushButton* m_exportDrawingButton = nullptr;
+  QPushButton* m_fitButton = nullptr;
   QPushButton* m_resetButton = nullptr;
   QProgressBar* m_progress = nullptr;
   QLabel* m_status = nullptr;
-  QSplitter* m_split = nullptr;
   QSplitter* m_rightSplit = nullptr;
   QAction* m_searchAction = nullptr;
   QAction* m_stopAction = nullptr;
@@ -86,10 +101,15 @@ class DesignWindow : public QMainWindow {
   QAction* m_exportDrawingAction = nullptr;
   QAction* m_copyAction = nullptr;
 
-  // The query of the trains shown, and how their search ended.
+  // The setup and query of the trains shown, and how their search ended.
+  std::optional<DesignSetup> m_shownSetup;
   std::optional<DesignQuery> m_shownQuery;
   std::optional<DesignResult> m_outcome;  // trains left out: the model holds them
+  std::optional<DesignProgress> m_lastProgress;  // of the search running
   QPointer<QWidget> m_focusBeforeSearch;   // given back when the inputs come back
+  // The setup file the inputs came from or went to, and the setup it holds.
+  QString m_setupPath;
+  DesignSetup m_savedSetup;
 };
 
 }  // namespace quenmar::design

@@ -1,39 +1,32 @@
 #include "TrainDrawing.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-
-#include "TrainLayout.h"
 
 namespace quenmar::design {
 
 namespace {
 
 constexpr double kPi = std::numbers::pi;
+constexpr double kMmPerSvgPixel = 25.4 / 96;  // the SVG's pixel, so it reads as on screen
+constexpr double kLeastZoom = 0.25, kMostZoom = 2000;
 
 const QColor kStageColours[] = {QColor(31, 119, 180), QColor(230, 120, 20), QColor(44, 160, 44),
                                 QColor(148, 80, 189), QColor(214, 39, 40), QColor(23, 160, 170)};
 
 QColor StageColour(int stage) { return kStageColours[stage % 6]; }
 
-QString Number(double value, int decimals) {
-  QString text = QString::number(value, 'f', decimals);
-  if (text.contains(QLatin1Char('.'))) {
-    while (text.endsWith(QLatin1Char('0'))) text.chop(1);
-    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
-  }
-  return text;
-}
-
-// The outline of a spur gear with simple trapezoid teeth, in drawing units.
+// The outline of a spur gear with simple trapezoid teeth, in pixels.
 QPainterPath GearOutline(const PlacedGear& gear, double module, double scale, QPointF centre) {
   const double r = gear.pitchRadius * scale;
   const double tip = (gear.pitchRadius + module) * scale;
@@ -61,209 +54,233 @@ QPainterPath GearOutline(const PlacedGear& gear, double module, double scale, QP
   return path;
 }
 
-// Draws a boxed label centred at `at`, moved along `away` (up or down) past the labels
-// already placed, so that gears sharing a shaft keep readable labels.
-void Label(QPainter& painter, QPointF at, const QString& text, const QColor& colour,
-           std::vector<QRectF>& placed, double away) {
-  const QFontMetricsF metrics(painter.font());
-  QRectF box = metrics.boundingRect(text).adjusted(-3, -1, 3, 1);
-  box.moveCenter(at);
-  for (bool clash = true; clash;) {
-    clash = false;
-    for (const QRectF& other : placed) {
-      if (!box.intersects(other)) continue;
-      box.translate(0, away * (box.height() + 2));
-      clash = true;
-      break;
-    }
-  }
-  placed.push_back(box);
-  painter.setPen(QPen(colour, 1));
-  painter.setBrush(QColor(255, 255, 255, 225));
-  painter.drawRoundedRect(box, 3, 3);
-  painter.setPen(Qt::black);
-  painter.drawText(box, Qt::AlignCenter, text);
-}
-
-}  // namespace
-
-TrainDrawing::TrainDrawing(QWidget* parent) : QWidget(parent) {
-  setMinimumSize(240, 180);
-  setFocusPolicy(Qt::NoFocus);
-}
-
-void TrainDrawing::SetTrain(std::vector<int> teeth) {
-  m_teeth = std::move(teeth);
-  update();
-}
-
-void TrainDrawing::SetModule(double module) {
-  if (module > 0.0) m_module = module;
-  update();
-}
-
-void TrainDrawing::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.fillRect(rect(), Qt::white);
-  Paint(painter, rect());
-}
-
-void TrainDrawing::Paint(QPainter& painter, const QRectF& area) const {
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing);
-  QFont font = painter.font();
-  font.setPointSizeF(9);
-  painter.setFont(font);
-  const QFontMetricsF metrics(font);
-  if (m_teeth.size() < 2) {
-    painter.setPen(Qt::darkGray);
-    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap,
-                     QObject::tr("Choose a train in the results to draw it."));
-    painter.restore();
-    return;
-  }
-
-  const TrainLayout layout = LayOutTrain(m_teeth, m_module);
-  // The legend below the gears: one line per stage.
-  QStringList legend;
-  for (std::size_t s = 0; s < layout.stages.size(); ++s) {
-    const StageInfo& stage = layout.stages[s];
-    legend << QObject::tr("Stage %1: N%2 %3 drives N%4 %5, ratio %5:%3 = %6, centre distance %7 mm")
-                  .arg(s + 1)
-                  .arg(2 * s + 1)
-                  .arg(stage.driver)
-                  .arg(2 * s + 2)
-                  .arg(stage.driven)
-                  .arg(Number(stage.ratio, 6))
-                  .arg(Number(stage.centreDistance, 3));
-  }
-  legend << QObject::tr("Module %1 mm%2")
-                .arg(Number(m_module, 4))
-                .arg(layout.coaxial ? QObject::tr("; coaxial: the output shaft is in line with the input")
-                                    : QString());
-  const double line = metrics.lineSpacing();
-  const double legendHeight = line * legend.size() + 8;
-  // Room above for the driven gears' labels (stacked where a coaxial train's gears share a
-  // shaft), below for the scale bar.
-  const int stacked = layout.coaxial ? static_cast<int>(layout.stages.size() + 1) / 2 : 1;
-  const QRectF frame =
-      area.adjusted(12, 12 + line * (0.5 + 1.25 * stacked), -12, -12 - legendHeight - line * 1.5);
-
-  // Fit every gear's tip circle into the frame, keeping its proportions.
-  double left = 1e300, right = -1e300, top = 1e300, bottom = -1e300;
-  for (const PlacedGear& gear : layout.gears) {
-    const double r = gear.pitchRadius + m_module;
-    left = std::min(left, gear.x - r);
-    right = std::max(right, gear.x + r);
-    top = std::min(top, gear.y - r);
-    bottom = std::max(bottom, gear.y + r);
-  }
-  const double scale = std::min(frame.width() / (right - left), frame.height() / (bottom - top));
-  const QPointF origin = frame.center() - QPointF((left + right) / 2 * scale, (top + bottom) / 2 * scale);
-  auto place = [&](double x, double y) { return origin + QPointF(x * scale, y * scale); };
-
-  // Larger gears first, so a smaller gear on the same shaft stays visible above them.
-  std::vector<const PlacedGear*> order;
-  for (const PlacedGear& gear : layout.gears) order.push_back(&gear);
-  std::stable_sort(order.begin(), order.end(), [](const PlacedGear* a, const PlacedGear* b) {
-    return a->pitchRadius > b->pitchRadius;
-  });
-  for (const PlacedGear* gear : order) {
-    const QColor colour = StageColour(gear->stage);
-    QColor fill = colour;
-    fill.setAlpha(55);
-    const QPointF centre = place(gear->x, gear->y);
-    painter.setPen(QPen(colour.darker(130), 1.2));
-    painter.setBrush(fill);
-    painter.drawPath(GearOutline(*gear, m_module, scale, centre));
-    painter.setPen(QPen(colour.darker(150), 0.8, Qt::DashLine));
-    painter.setBrush(Qt::NoBrush);
-    const double r = gear->pitchRadius * scale;
-    painter.drawEllipse(centre, r, r);
-  }
-  // Shafts, and the line of centres.
-  painter.setPen(QPen(Qt::black, 0.8, Qt::DashDotLine));
-  painter.drawLine(place(left, 0), place(right, 0));
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(Qt::black);
-  for (const PlacedGear& gear : layout.gears) painter.drawEllipse(place(gear.x, gear.y), 3.0, 3.0);
-
-  // Each mesh marked with its stage number where the pitch circles touch.
-  std::vector<QRectF> placed;
-  for (std::size_t s = 0; s < layout.stages.size(); ++s) {
-    const PlacedGear& driver = layout.gears[2 * s];
-    const PlacedGear& driven = layout.gears[2 * s + 1];
-    const double towards = driven.x > driver.x ? 1.0 : -1.0;
-    Label(painter, place(driver.x + towards * driver.pitchRadius, driver.y),
-          QString::number(s + 1), StageColour(static_cast<int>(s)), placed, 1.0);
-  }
-  // Teeth counts: a driven gear's above its rim, a driver's inside, below its shaft.
-  for (const PlacedGear& gear : layout.gears) {
-    const QString text = QStringLiteral("N%1  %2").arg(gear.gear + 1).arg(gear.teeth);
-    if (gear.gear % 2 == 1) {
-      const QPointF above = place(gear.x, gear.y - gear.pitchRadius - m_module) - QPointF(0, line * 0.7);
-      Label(painter, above, text, StageColour(gear.stage), placed, -1.0);
-    } else {
-      const double below = std::max(gear.pitchRadius * 0.55 * scale, line * 1.2);
-      Label(painter, place(gear.x, gear.y) + QPointF(0, below), text, StageColour(gear.stage), placed, 1.0);
-    }
-  }
-
-  // A scale bar of a round length near a fifth of the drawing.
-  const double wanted = (right - left) / 5;
-  const double decade = std::pow(10.0, std::floor(std::log10(wanted)));
-  double length = decade;
-  for (double step : {2.0, 5.0})
-    if (decade * step <= wanted) length = decade * step;
-  const QPointF barStart(frame.left(), frame.bottom() + line);
-  const QPointF barEnd = barStart + QPointF(length * scale, 0);
-  painter.setPen(QPen(Qt::black, 1.5));
-  painter.drawLine(barStart, barEnd);
-  painter.drawLine(barStart - QPointF(0, 4), barStart + QPointF(0, 4));
-  painter.drawLine(barEnd - QPointF(0, 4), barEnd + QPointF(0, 4));
-  painter.drawText(barEnd + QPointF(6, metrics.ascent() / 2 - 1),
-                   QObject::tr("%1 mm").arg(Number(length, 4)));
-
-  painter.setPen(Qt::black);
-  double y = area.bottom() - legendHeight + 4 + metrics.ascent();
-  for (int i = 0; i < legend.size(); ++i, y += line) {
-    if (i < static_cast<int>(layout.stages.size())) {
-      painter.setPen(Qt::NoPen);
-      painter.setBrush(StageColour(i));
-      painter.drawRect(QRectF(area.left() + 12, y - metrics.ascent() + 2, 10, 10));
-    }
-    painter.setPen(Qt::black);
-    painter.drawText(QPointF(area.left() + 28, y), legend[i]);
-  }
-  painter.restore();
-}
-
-namespace {
-
 std::optional<QString> Save(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
-    return QObject::tr("%1 cannot be written: %2").arg(path, file.errorString());
-  if (file.write(bytes) != bytes.size() || !file.commit())
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
     return QObject::tr("%1 cannot be written: %2").arg(path, file.errorString());
   return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<QString> TrainDrawing::ExportSvg(const QString& path, QSize size) const {
+TrainDrawing::TrainDrawing(QWidget* parent) : QWidget(parent) {
+  setMinimumSize(240, 180);
+  setFocusPolicy(Qt::StrongFocus);
+  setCursor(Qt::OpenHandCursor);
+  Describe();
+}
+
+void TrainDrawing::SetTrain(std::vector<int> teeth) {
+  if (teeth != m_teeth) m_view = {};
+  m_teeth = std::move(teeth);
+  Describe();
+  update();
+}
+
+void TrainDrawing::SetModule(double module) {
+  if (module > 0.0 && module != m_module) {
+    m_module = module;
+    m_view = {};
+    Describe();
+  }
+  update();
+}
+
+void TrainDrawing::Describe() {
+  // What the drawing shows, for those who cannot see it: its legend.
+  const QString text = HasTrain() ? PlanDrawing(m_teeth, m_module, QRectF(0, 0, 800, 600)).legendLines.join(QStringLiteral("; "))
+                                  : tr("No train chosen");
+  if (text != accessibleDescription()) setAccessibleDescription(text);
+}
+
+DrawingPlan TrainDrawing::Plan() const {
+  if (!HasTrain()) return {};
+  return PlanDrawing(m_teeth, m_module, QRectF(rect()), m_view);
+}
+
+void TrainDrawing::Fit() {
+  m_view = {};
+  update();
+}
+
+void TrainDrawing::ZoomBy(double factor, std::optional<QPointF> at) {
+  if (!HasTrain()) return;
+  const DrawingPlan plan = Plan();
+  const QPointF point = at.value_or(plan.frameCentre);
+  const double zoom = std::clamp(m_view.zoom * factor, kLeastZoom, kMostZoom);
+  // The point of the train under `point` stays there.
+  const QPointF underMm = (point - plan.origin) / plan.pxPerMm;
+  const double pxPerMm = plan.pxPerMm * zoom / m_view.zoom;
+  m_view.zoom = zoom;
+  m_view.centreMm = underMm + (plan.frameCentre - point) / pxPerMm;
+  update();
+}
+
+void TrainDrawing::PanBy(QPointF pixels) {
+  if (!HasTrain()) return;
+  const DrawingPlan plan = Plan();
+  m_view.centreMm = plan.centreMm - pixels / plan.pxPerMm;
+  update();
+}
+
+void TrainDrawing::wheelEvent(QWheelEvent* event) {
+  const double steps = event->angleDelta().y() / 120.0;
+  if (steps == 0 || !HasTrain()) return event->ignore();
+  ZoomBy(std::pow(1.25, steps), event->position());
+  event->accept();
+}
+
+void TrainDrawing::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  m_dragFrom = event->position();
+  setCursor(Qt::ClosedHandCursor);
+}
+
+void TrainDrawing::mouseMoveEvent(QMouseEvent* event) {
+  if (!m_dragFrom) return QWidget::mouseMoveEvent(event);
+  PanBy(event->position() - *m_dragFrom);
+  m_dragFrom = event->position();
+}
+
+void TrainDrawing::mouseReleaseEvent(QMouseEvent* event) {
+  m_dragFrom.reset();
+  setCursor(Qt::OpenHandCursor);
+  QWidget::mouseReleaseEvent(event);
+}
+
+void TrainDrawing::keyPressEvent(QKeyEvent* event) {
+  const double step = 40;
+  switch (event->key()) {
+    case Qt::Key_Plus: case Qt::Key_Equal: ZoomBy(1.25); break;
+    case Qt::Key_Minus: ZoomBy(0.8); break;
+    case Qt::Key_0: case Qt::Key_Home: Fit(); break;
+    case Qt::Key_Left: PanBy({step, 0}); break;
+    case Qt::Key_Right: PanBy({-step, 0}); break;
+    case Qt::Key_Up: PanBy({0, step}); break;
+    case Qt::Key_Down: PanBy({0, -step}); break;
+    default: return QWidget::keyPressEvent(event);
+  }
+}
+
+void TrainDrawing::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  if (!HasTrain()) {
+    painter.setFont(DrawingFont());
+    painter.setPen(Qt::darkGray);
+    painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, tr("Choose a train in the results to draw it."));
+    return;
+  }
+  Paint(painter, Plan());
+  if (hasFocus()) {  // where the keys go
+    painter.setPen(QPen(palette().highlight().color(), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+}
+
+void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QFont font = DrawingFont();
+  QFont bold = font;
+  bold.setBold(true);
+  const double scale = plan.pxPerMm;
+
+  painter.save();
+  painter.setClipRect(plan.region);
+  // Larger gears first, so a smaller gear on the same shaft stays visible above them.
+  std::vector<const PlacedGear*> order;
+  for (const PlacedGear& gear : plan.layout.gears) order.push_back(&gear);
+  std::stable_sort(order.begin(), order.end(), [](const PlacedGear* a, const PlacedGear* b) {
+    return a->pitchRadius > b->pitchRadius;
+  });
+  double left = 1e300, right = -1e300;
+  for (const PlacedGear* gear : order) {
+    const bool driving = gear->gear % 2 == 0;
+    const QColor colour = StageColour(gear->stage);
+    QColor fill = colour;
+    fill.setAlpha(driving ? 80 : 40);
+    const QPointF centre = plan.Place(gear->x, gear->y);
+    painter.setPen(QPen(colour.darker(driving ? 170 : 130), driving ? 2.2 : 1.2));
+    painter.setBrush(fill);
+    painter.drawPath(GearOutline(*gear, plan.module, scale, centre));
+    painter.setPen(QPen(colour.darker(150), 0.8, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    const double r = gear->pitchRadius * scale;
+    painter.drawEllipse(centre, r, r);
+    left = std::min(left, gear->x - gear->pitchRadius - plan.module);
+    right = std::max(right, gear->x + gear->pitchRadius + plan.module);
+  }
+  // The line of centres and the shafts.
+  painter.setPen(QPen(Qt::black, 0.8, Qt::DashDotLine));
+  painter.drawLine(plan.Place(left, 0), plan.Place(right, 0));
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(Qt::black);
+  for (const PlacedGear& gear : plan.layout.gears) painter.drawEllipse(plan.Place(gear.x, gear.y), 3.0, 3.0);
+  painter.restore();
+
+  for (const DrawingLabel& label : plan.labels) {
+    const QColor colour = StageColour(label.stage);
+    if (label.leader) {
+      painter.setPen(QPen(colour.darker(130), 1));
+      painter.drawLine(*label.leader);
+    }
+    painter.setPen(QPen(colour, label.driving ? 1.8 : 1));
+    painter.setBrush(QColor(255, 255, 255, 230));
+    painter.drawRoundedRect(label.box, 3, 3);
+    painter.setFont(label.driving ? bold : font);
+    painter.setPen(Qt::black);
+    painter.drawText(label.box, Qt::AlignCenter, label.text);
+  }
+
+  // The legend: one line per stage, then the module and the scale bar.
+  painter.setFont(font);
+  painter.fillRect(plan.legend, Qt::white);
+  painter.setPen(QPen(QColor(200, 200, 200), 1));
+  painter.drawLine(plan.legend.topLeft(), plan.legend.topRight());
+  const QFontMetricsF metrics(font);
+  const int lines = static_cast<int>(plan.legendLines.size());
+  const int rows = (lines + plan.legendColumns - 1) / plan.legendColumns;
+  for (int i = 0; i < lines; ++i) {
+    const double x = plan.legend.left() + (i / rows) * (plan.legendColumnWidth + 24);
+    const double top = plan.legend.top() + 4 + (i % rows) * plan.lineHeight;
+    if (i < static_cast<int>(plan.layout.stages.size())) {
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(StageColour(i));
+      painter.drawRect(QRectF(x, top + (plan.lineHeight - 10) / 2, 10, 10));
+    }
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(x + 16, top + metrics.ascent()), plan.legendLines[i]);
+  }
+  const QLineF& bar = plan.scaleBar;
+  painter.setPen(QPen(Qt::black, 1.5));
+  painter.drawLine(bar);
+  painter.drawLine(bar.p1() - QPointF(0, 4), bar.p1() + QPointF(0, 4));
+  painter.drawLine(bar.p2() - QPointF(0, 4), bar.p2() + QPointF(0, 4));
+  painter.drawText(bar.p2() + QPointF(6, metrics.ascent() / 2 - 1), plan.scaleText);
+  painter.restore();
+}
+
+std::optional<QString> TrainDrawing::ExportSvg(const QString& path) const {
+  // Drawn in the screen's pixels, then scaled so that one unit of the file is one millimetre.
+  const DrawingPlan plan = PlanDrawingAtScale(m_teeth, m_module, 1 / kMmPerSvgPixel);
+  const QSize tenths(static_cast<int>(std::ceil(plan.area.width() * kMmPerSvgPixel * 10)),
+                     static_cast<int>(std::ceil(plan.area.height() * kMmPerSvgPixel * 10)));
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   QSvgGenerator generator;
   generator.setOutputDevice(&buffer);
-  generator.setSize(size);
-  generator.setViewBox(QRect(QPoint(0, 0), size));
-  generator.setTitle(QObject::tr("Gear train"));
-  generator.setDescription(QObject::tr("Drawn by Quenmar Design"));
+  generator.setResolution(254);  // a pixel of the generator is a tenth of a millimetre
+  generator.setSize(tenths);
+  generator.setViewBox(QRectF(0, 0, tenths.width() / 10.0, tenths.height() / 10.0));
+  generator.setTitle(tr("Gear train"));
+  generator.setDescription(tr("Drawn by Quenmar Design to true scale: one unit is one millimetre"));
   QPainter painter;
-  if (!painter.begin(&generator)) return QObject::tr("the drawing cannot be rendered as SVG");
-  painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-  Paint(painter, QRectF(QPointF(0, 0), size));
+  if (!painter.begin(&generator)) return tr("the drawing cannot be rendered as SVG");
+  painter.scale(kMmPerSvgPixel, kMmPerSvgPixel);
+  painter.fillRect(plan.area, Qt::white);
+  Paint(painter, plan);
   painter.end();
   return Save(path, buffer.data());
 }
@@ -274,11 +291,11 @@ std::optional<QString> TrainDrawing::ExportPng(const QString& path, QSize size) 
   {
     QPainter painter(&image);
     painter.scale(2.0, 2.0);  // twice the resolution of the screen drawing
-    Paint(painter, QRectF(0, 0, size.width() / 2.0, size.height() / 2.0));
+    Paint(painter, PlanDrawing(m_teeth, m_module, QRectF(0, 0, size.width() / 2.0, size.height() / 2.0)));
   }
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) return QObject::tr("the drawing cannot be encoded as PNG");
+  if (!image.save(&buffer, "PNG")) return tr("the drawing cannot be encoded as PNG");
   return Save(path, buffer.data());
 }
 

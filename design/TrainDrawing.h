@@ -1,11 +1,16 @@
 #pragma once
 // The drawing of one train: its gears to scale for the module set, with their teeth,
-// teeth counts, stage ratios and centre distances, and a scale bar. The same painting
-// goes to the screen, to an SVG file and to a PNG image.
+// teeth counts, stage ratios, centre distances, the driving gears marked, and a scale
+// bar. The wheel zooms about the pointer, dragging pans, Fit (or 0) shows the whole
+// train again; +, - and the arrow keys do the same from the keyboard. The same painting
+// goes to the screen, to an SVG file drawn to true scale (one unit is one millimetre)
+// and to a PNG image.
 
 #include <QWidget>
 #include <optional>
 #include <vector>
+
+#include "DrawingPlan.h"
 
 namespace quenmar::design {
 
@@ -14,27 +19,44 @@ class TrainDrawing : public QWidget {
  public:
   explicit TrainDrawing(QWidget* parent = nullptr);
 
-  // teeth: N1..N2K; empty clears the drawing.
+  // teeth: N1..N2K; empty clears the drawing. A new train is shown whole.
   void SetTrain(std::vector<int> teeth);
   void SetModule(double module);
   const std::vector<int>& Teeth() const { return m_teeth; }
   double Module() const { return m_module; }
   bool HasTrain() const { return !m_teeth.empty(); }
+  double Zoom() const { return m_view.zoom; }
+  // The plan of what the widget shows now.
+  DrawingPlan Plan() const;
 
-  // Paints the drawing into `area` of any paint device.
-  void Paint(QPainter& painter, const QRectF& area) const;
+  // Paints a plan (or, without a train, a hint into `area`) on any paint device.
+  static void Paint(QPainter& painter, const DrawingPlan& plan);
   // Writes the drawing to a file; an error message, or nothing on success.
-  std::optional<QString> ExportSvg(const QString& path, QSize size = {900, 600}) const;
+  std::optional<QString> ExportSvg(const QString& path) const;
   std::optional<QString> ExportPng(const QString& path, QSize size = {1800, 1200}) const;
 
   QSize sizeHint() const override { return {560, 360}; }
 
+ public slots:
+  void Fit();
+  void ZoomBy(double factor, std::optional<QPointF> at = std::nullopt);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void PanBy(QPointF pixels);
+  void Describe();
+
   std::vector<int> m_teeth;
   double m_module = 1.0;
+  DrawingView m_view;
+  std::optional<QPointF> m_dragFrom;
 };
 
 }  // namespace quenmar::design

@@ -30,8 +30,8 @@ constexpr std::uint64_t kLargestTarget = 125'000'000;  // six gears of 500 teeth
 constexpr std::uint64_t kU64Max = std::numeric_limits<std::uint64_t>::max();
 
 const char* const kTargetAccepts =
-    "accepts a decimal such as 3.624 or a fraction A/B of positive whole numbers such as "
-    "127/90, from 0 to 125000000";
+    "accepts a decimal such as 3.624 or a fraction A/B of positive numbers such as 127/90 or "
+    "1.5/3.175, from 0 to 125000000";
 const char* const kToleranceAccepts =
     "accepts a decimal from 0 to 125000000 (absolute), or a decimal followed by ppm (up to "
     "1000000) or % (up to 100), relative to the target";
@@ -148,18 +148,21 @@ Parsed<Rational> ParseTarget(std::string_view text) {
     if (Exceeds(f, kLargestTarget)) return Because(kTargetAccepts, "larger than 125000000");
     return Rational(f);
   }
-  const auto num = ParseWhole(text.substr(0, slash));
-  const auto den = ParseWhole(text.substr(slash + 1));
-  if (!num || !den) {
-    const bool huge = text.size() > 20 && text.find_first_not_of("0123456789/") == std::string_view::npos;
-    return Because(kTargetAccepts, huge ? "too many digits to be taken exactly"
-                                        : "not a fraction: " + Quoted(text));
+  // A/B with decimals on either side, each taken exactly: 1.5/3.175 is 60/127.
+  const Parsed<Fraction> parts[] = {ParseDecimal(text.substr(0, slash), kTargetAccepts),
+                                    ParseDecimal(text.substr(slash + 1), kTargetAccepts)};
+  for (const Parsed<Fraction>& part : parts) {
+    const auto* message = std::get_if<std::string>(&part);
+    if (message && message->find("too many digits") != std::string::npos) return *message;
+    if (message) return Because(kTargetAccepts, "not a fraction: " + Quoted(text));
   }
-  if (*den == 0) return Because(kTargetAccepts, "the denominator is 0");
-  if (*num == 0) return Because(kTargetAccepts, "the numerator is 0");
-  const Fraction f = *Lowest(*num, *den);
-  if (Exceeds(f, kLargestTarget)) return Because(kTargetAccepts, "larger than 125000000");
-  return Rational(f);
+  const Fraction a = std::get<Fraction>(parts[0]), b = std::get<Fraction>(parts[1]);
+  if (b.num == 0) return Because(kTargetAccepts, "the denominator is 0");
+  if (a.num == 0) return Because(kTargetAccepts, "the numerator is 0");
+  const auto f = Lowest(u128{a.num} * b.den, u128{a.den} * b.num);
+  if (!f) return Because(kTargetAccepts, "too many digits to be taken exactly");
+  if (Exceeds(*f, kLargestTarget)) return Because(kTargetAccepts, "larger than 125000000");
+  return Rational(*f);
 }
 
 Parsed<Tolerance> ParseTolerance(std::string_view text) {
@@ -206,6 +209,25 @@ Parsed<std::vector<int>> ParseGearList(std::string_view text) {
     while (!word.empty() && word.back() == ' ') word.remove_suffix(1);
     if (word.empty()) return Because(kGearsAccepts, "an empty place in the list");
     if (auto problem = TakeGear(word, gears, "")) return *problem;
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return gears;
+}
+
+Parsed<std::vector<int>> ParseGearField(std::string_view text) {
+  std::vector<int> gears;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', start);
+    const std::string_view place = text.substr(start, comma - start);
+    if (place.find_first_not_of(" \t") == std::string_view::npos)
+      return Because(kGearsAccepts, "an empty place in the list");
+    for (std::size_t i = place.find_first_not_of(" \t"); i != std::string_view::npos;) {
+      const std::size_t end = place.find_first_of(" \t", i);
+      if (auto problem = TakeGear(place.substr(i, end - i), gears, "")) return *problem;
+      i = place.find_first_not_of(" \t", end == std::string_view::npos ? place.size() : end);
+    }
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }

@@ -19,7 +19,7 @@ template <typename T>
 using Parsed = std::variant<T, std::string>;
 
 // A target: a decimal taken exactly as written ("3.624" is 453/125) or a fraction
-// "A/B" of positive integers; 0..125,000,000.
+// "A/B" of positive decimals ("1.5/3.175" is 60/127); 0..125,000,000.
 Parsed<Rational> ParseTarget(std::string_view text);
 
 // A tolerance: a decimal (absolute), or a decimal with the suffix "ppm" or "%"
@@ -31,6 +31,8 @@ Parsed<Tolerance> ParseTolerance(std::string_view text);
 // line number). A count may repeat: each listing is one gear.
 Parsed<std::vector<int>> ParseGearList(std::string_view text);
 Parsed<std::vector<int>> ParseGearFile(std::string_view fileText);
+// Owned gears as typed in one field: counts separated by commas, blanks or both.
+Parsed<std::vector<int>> ParseGearField(std::string_view text);
 
 // A text the user typed, fit for a one-line message: line breaks, tabs and other control
 // characters written as escapes ("\n", "\t", "\x01"), everything else as it is.

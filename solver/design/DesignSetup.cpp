@@ -196,7 +196,7 @@ SetupReading ReadSetup(const DesignSetup& setup) {
   }
 
   if (!setup.ownedGears.empty()) {
-    const Parsed<std::vector<int>> gears = ParseGearList(setup.ownedGears);
+    const Parsed<std::vector<int>> gears = ParseGearField(setup.ownedGears);
     if (auto* message = std::get_if<std::string>(&gears)) problems.ownedGears = *message;
     else query.ownedGears = std::get<std::vector<int>>(gears);
   }

@@ -27,7 +27,7 @@ struct DesignSetup {
   Distinct distinct = Distinct::None;
   bool huntingTooth = false;
   bool coaxial = false;
-  std::string ownedGears;           // comma-separated teeth counts; empty: any count
+  std::string ownedGears;           // teeth counts (commas or blanks between); empty: any
   std::string module = "1";         // millimetres, for the drawing only
 
   DesignSetup();

@@ -336,7 +336,7 @@ TEST_F(DesignProcess, BadInputTouchesNothing) {
     std::string err;  // after "quenmar-solve: "
   };
   const std::string target = "--target accepts a decimal such as 3.624 or a fraction A/B of positive "
-                             "whole numbers such as 127/90, from 0 to 125000000";
+                             "numbers such as 127/90 or 1.5/3.175, from 0 to 125000000";
   const std::string range = "--range accepts a decimal from 0 to 125000000 (absolute), or a decimal "
                             "followed by ppm (up to 1000000) or % (up to 100), relative to the target";
   const std::string gears = "--gears accepts teeth counts from 1 to 500, each gear owned listed once";

@@ -151,8 +151,8 @@ TEST_F(SolveProcess, BadArgumentsTouchNothing) {
       {"FiveTeeth", {"--max", "25,25,25,25,25"},
        "quenmar-solve: --max accepts six whole numbers from 1 to 500 (N1..N6), separated by commas\n"},
       {"TargetTooLarge", {"--target", "125000000.5"},
-       "quenmar-solve: --target accepts a decimal such as 3.624 or a fraction A/B of positive whole "
-       "numbers such as 127/90, from 0 to 125000000 (larger than 125000000)\n"},
+       "quenmar-solve: --target accepts a decimal such as 3.624 or a fraction A/B of positive "
+       "numbers such as 127/90 or 1.5/3.175, from 0 to 125000000 (larger than 125000000)\n"},
       {"MalformedRange", {"--range", "0.0x"},
        "quenmar-solve: --range accepts a decimal from 0 to 125000000 (absolute), or a decimal "
        "followed by ppm (up to 1000000) or % (up to 100), relative to the target (unknown suffix "

@@ -3,18 +3,22 @@
 // ticks, presses keys; answers file dialogs from a script and keeps the errors shown.
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <deque>
 
 #include "DesignPrompter.h"
 #include "DesignWindow.h"
+#include "TrainTableModel.h"
 
 namespace designtest {
 
@@ -29,12 +33,16 @@ T* Find(const QWidget& window, const QString& name) {
   return nullptr;
 }
 
+// What a screen reader says of an input besides its name: what it accepts, or what is wrong.
 inline QString Message(const QWidget& window, const QString& input) {
-  QLabel* label = Find<QLabel>(window, input + QStringLiteral(" message"));
-  return label && label->isVisible() ? label->text() : QString();
+  return Find<QWidget>(window, input)->accessibleDescription();
 }
 
-inline QString Status(const QWidget& window) { return Find<QLabel>(window, QStringLiteral("Status"))->text(); }
+// The status line as a screen reader hears it.
+inline QString Status(const QWidget& window) {
+  QLabel* label = static_cast<const QMainWindow&>(window).statusBar()->findChild<QLabel*>();
+  return QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+}
 
 inline void TypeInto(const QWidget& window, const QString& name, const QString& text) {
   auto* field = Find<QLineEdit>(window, name);
@@ -86,7 +94,7 @@ inline std::vector<std::vector<int>> Rows(const QWidget& window) {
   std::vector<std::vector<int>> rows;
   for (int r = 0; r < model->rowCount(); ++r) {
     std::vector<int> teeth;
-    for (int c = 5; c < model->columnCount(); ++c) teeth.push_back(model->index(r, c).data().toInt());
+    for (int c = quenmar::design::TrainTableModel::FirstGear; c < model->columnCount(); ++c) teeth.push_back(model->index(r, c).data().toInt());
     rows.push_back(teeth);
   }
   return rows;
@@ -96,15 +104,31 @@ class ScriptedPrompter : public quenmar::design::DesignPrompter {
  public:
   std::deque<QString>* answers;
   QStringList* errors;
-  ScriptedPrompter(std::deque<QString>* a, QStringList* e) : answers(a), errors(e) {}
+  QStringList* offered;  // the path or folder each file dialog would start at
+  std::deque<bool>* confirms;  // answers to questions; none left: no
+  ScriptedPrompter(std::deque<QString>* a, QStringList* e, QStringList* o, std::deque<bool>* c)
+      : answers(a), errors(e), offered(o), confirms(c) {}
   QString Next() {
     if (answers->empty()) return {};
     QString answer = answers->front();
     answers->pop_front();
     return answer;
   }
-  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return Next(); }
-  QString OpenFileName(QWidget*, const QString&, const QString&) override { return Next(); }
+  QString SaveFileName(QWidget*, const QString&, const QString&, const QString& suggested) override {
+    offered->append(suggested);
+    return Next();
+  }
+  QString OpenFileName(QWidget*, const QString&, const QString&, const QString& folder) override {
+    offered->append(folder);
+    return Next();
+  }
+  bool Confirm(QWidget*, const QString&, const QString& question) override {
+    errors->append(QStringLiteral("asked: ") + question);
+    if (confirms->empty()) return false;
+    const bool yes = confirms->front();
+    confirms->pop_front();
+    return yes;
+  }
   void Error(QWidget*, const QString&, const QString& text) override { errors->append(text); }
 };
 

@@ -1,11 +1,20 @@
 // The design window's parts against brute force: where the gears stand, how the trains
 // table sorts (whole and in batches), and setups through JSON and into a query.
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTransform>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <numeric>
 #include <random>
 
 #include "DesignSetup.h"
+#include "TrainDrawing.h"
 #include "TrainLayout.h"
 #include "TrainTableModel.h"
+#include "WindowChecks.h"
 
 using namespace quenmar;
 using namespace quenmar::design;
@@ -79,8 +88,7 @@ class DesignPartsTest : public QObject {
     };
     auto key = [&](int column, const DesignTrain& x, const DesignTrain& y) -> int {
       switch (column) {
-        case TrainTableModel::Difference:
-        case TrainTableModel::Ppm: {
+        case TrainTableModel::Difference: {
           const auto [p, q] = gap(x);
           const auto [r, s] = gap(y);
           return (p * s > r * q) - (p * s < r * q);
@@ -212,7 +220,78 @@ class DesignPartsTest : public QObject {
     QVERIFY(ReadSetup(setup).query);
     QVERIFY(!ReadSetup(setup).query->tolerance);
   }
+
+  // Owned gears fill the ranges exactly when some assignment of distinct owned gears does.
+  void ownedGearsShortfallAgainstBruteForce() {
+    std::mt19937 random(5);
+    for (int i = 0; i < 3000; ++i) {
+      const int gears = 1 + static_cast<int>(random() % 4);
+      std::vector<int> lo(gears), hi(gears), owned(random() % 7);
+      for (int g = 0; g < gears; ++g) {
+        lo[g] = 1 + static_cast<int>(random() % 8);
+        hi[g] = lo[g] + static_cast<int>(random() % 4);
+      }
+      for (int& t : owned) t = 1 + static_cast<int>(random() % 10);
+      std::vector<int> order(owned.size());
+      std::iota(order.begin(), order.end(), 0);
+      bool fits = false;  // any choice of gears.size() owned gears, in any order
+      do {
+        bool all = static_cast<int>(order.size()) >= gears;
+        for (int g = 0; all && g < gears; ++g) all = lo[g] <= owned[order[g]] && owned[order[g]] <= hi[g];
+        fits |= all;
+      } while (!fits && std::next_permutation(order.begin(), order.end()));
+      QCOMPARE(!OwnedGearsShortfall(lo, hi, owned).has_value(), fits);
+    }
+  }
+
+  // The SVG is to true scale: its width and height are millimetres, one unit of it is one
+  // millimetre, and the scale bar is as long as its label says.
+  void svgIsToTrueScale() {
+    QTemporaryDir folder;
+    for (const auto& [teeth, module] : {std::pair{std::vector<int>{12, 40, 15, 33}, 1.5},
+                                        std::pair{std::vector<int>{120, 480}, 0.3}}) {
+      TrainDrawing drawing;
+      drawing.SetTrain(teeth);
+      drawing.SetModule(module);
+      const QString path = folder.filePath("train.svg");
+      QVERIFY(!drawing.ExportSvg(path));
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::ReadOnly));
+      QXmlStreamReader svg(&file);
+      std::vector<QTransform> transforms{QTransform()};
+      double barMm = 0;
+      std::vector<double> lengths;  // of every straight line, in units of the file
+      while (!svg.atEnd()) {
+        svg.readNext();
+        if (svg.isEndElement() && svg.name() == QLatin1String("g")) transforms.pop_back();
+        if (!svg.isStartElement()) continue;
+        const auto attribute = [&](const char* name) { return svg.attributes().value(QLatin1String(name)).toString(); };
+        if (svg.name() == QLatin1String("svg")) {
+          const QStringList box = attribute("viewBox").split(' ');
+          QCOMPARE(attribute("width"), box[2] + "mm");
+          QCOMPARE(attribute("height"), box[3] + "mm");
+        } else if (svg.name() == QLatin1String("g")) {
+          const QStringList m = attribute("transform").remove("matrix(").remove(')').split(',');
+          transforms.push_back(m.size() == 6 ? QTransform(m[0].toDouble(), m[1].toDouble(), m[2].toDouble(),
+                                                          m[3].toDouble(), m[4].toDouble(), m[5].toDouble()) *
+                                                   transforms.back()
+                                             : transforms.back());
+        } else if (svg.name() == QLatin1String("polyline")) {
+          const QStringList points = attribute("points").simplified().split(' ');
+          if (points.size() != 2) continue;
+          auto point = [&](const QString& p) { return transforms.back().map(QPointF(p.section(',', 0, 0).toDouble(), p.section(',', 1, 1).toDouble())); };
+          lengths.push_back(QLineF(point(points[0]), point(points[1])).length());
+        } else if (svg.name() == QLatin1String("text")) {
+          const auto bar = QRegularExpression("^([0-9.]+) mm$").match(svg.readElementText());
+          if (bar.hasMatch()) barMm = bar.captured(1).toDouble();
+        }
+      }
+      QVERIFY(barMm > 0);
+      QVERIFY2(std::any_of(lengths.begin(), lengths.end(), [&](double l) { return std::abs(l - barMm) < 1e-3; }),
+               qPrintable(QString::number(barMm)));
+    }
+  }
 };
 
-QTEST_GUILESS_MAIN(DesignPartsTest)
+QTEST_MAIN(DesignPartsTest)
 #include "DesignPartsTest.moc"

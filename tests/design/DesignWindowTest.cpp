@@ -1,13 +1,17 @@
 // The design window driven as a person would, offscreen: searches found and drawn, sorting,
 // Stop, checks as typed, exports equal to quenmar-solve's, setups saved and reopened.
+#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -15,6 +19,8 @@
 #include <numeric>
 
 #include "DesignDriver.h"
+#include "DesignHelp.h"
+#include "DesignInputs.h"
 #include "DesignReference.h"
 #include "DesignSetup.h"
 #include "TrainDrawing.h"
@@ -89,10 +95,13 @@ class DesignWindowTest : public QObject {
   Q_OBJECT
   std::deque<QString> m_answers;
   QStringList m_errors;
+  QStringList m_offered;
+  std::deque<bool> m_confirms;
   QTemporaryDir m_files;
 
   std::unique_ptr<DesignWindow> Open() {
-    auto window = std::make_unique<DesignWindow>(std::make_unique<ScriptedPrompter>(&m_answers, &m_errors));
+    auto window = std::make_unique<DesignWindow>(
+        std::make_unique<ScriptedPrompter>(&m_answers, &m_errors, &m_offered, &m_confirms));
     window->show();
     QApplication::setActiveWindow(window.get());
     [&] { QVERIFY(QTest::qWaitForWindowActive(window.get())); }();
@@ -105,6 +114,8 @@ class DesignWindowTest : public QObject {
     QSettings(QStringLiteral("Quenmar"), QStringLiteral("Quenmar Design")).clear();
     m_answers.clear();
     m_errors.clear();
+    m_offered.clear();
+    m_confirms.clear();
   }
 
   // A clock's motion work of 12 whose output lines up with its input and whose meshes hunt.
@@ -148,7 +159,9 @@ class DesignWindowTest : public QObject {
     QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ShiftModifier,
                       table->visualRect(table->model()->index(1, 0)).center());
     QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
-    QString copied;
+    QStringList header;  // the header line first, so the rows paste with their names
+    for (int c = 0; c < table->model()->columnCount(); ++c) header << table->model()->headerData(c, Qt::Horizontal).toString();
+    QString copied = header.join('\t') + '\n';
     for (int r = 0; r < 2; ++r) {
       QStringList cells;
       for (int c = 0; c < table->model()->columnCount(); ++c) cells << table->model()->index(r, c).data().toString();
@@ -189,6 +202,22 @@ class DesignWindowTest : public QObject {
     for (std::size_t i = 0; i < rows.size(); ++i)  // the same differences as the ten best (ties may swap)
       QVERIFY(Gap(q, rows[i]) == Gap(q, all[i]));
     QCOMPARE(Status(*w), QStringLiteral("10 trains; finished"));
+    // The difference is R - T with its sign; as seconds a day, a train above the target loses time.
+    auto signs = [&] {
+      QString shown;
+      for (int r = 0; r < 10; ++r) shown += Model(*w)->index(r, TrainTableModel::Difference).data().toString()[0];
+      return shown;
+    };
+    QString expectedSigns;
+    for (int r = 0; r < 10; ++r) {
+      const QStringList f = Model(*w)->index(r, TrainTableModel::FractionText).data().toString().split('/');
+      expectedSigns += __int128(f[0].toLongLong()) * scale > pi * f[1].toLongLong() ? '+' : '-';
+    }
+    QCOMPARE(signs(), expectedSigns);
+    for (QAction* action : w->findChildren<QAction*>())
+      if (action->text().contains("s/day")) action->trigger();
+    QCOMPARE(Model(*w)->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Rate (s/day)"));
+    QCOMPARE(signs(), QString(expectedSigns).replace('+', 'x').replace('-', '+').replace('x', '-'));
 
     QHeaderView* header = Results(*w)->horizontalHeader();
     const int n1 = TrainTableModel::FirstGear;
@@ -316,7 +345,7 @@ class DesignWindowTest : public QObject {
         {"Tolerance", "5ppm", "5", "a decimal such as 0.01; choose its unit beside it"},
         {"Tolerance", "", "0.01", "a tolerance is needed unless Best is above 0"},
         {"Tolerance", "0.0.1", "0.01", ""},
-        {"Owned gears", "20,600", "20,30", ""},
+        {"Owned gears", "20,600", "10 12,14,16 18,20", ""},  // six gears for six places
         {"Owned gears", "20;30", "", ""},
         {"Module", "0", "1.5", "a module in millimetres above 0, up to 100, such as 1.5"},
         {"Module", "-1", "1", "a module in millimetres above 0, up to 100, such as 1.5"},
@@ -361,9 +390,13 @@ class DesignWindowTest : public QObject {
     QTest::keyClick(editor, Qt::Key_Backspace);
     QVERIFY(search->isEnabled());
     QSignalSpy searched(w.get(), &DesignWindow::searchFinished);
-    QTest::keyClick(editor, Qt::Key_Return);  // takes 60, then searches
-    QTRY_COMPARE_WITH_TIMEOUT(searched.count(), 1, 60000);
+    QTest::keyClick(editor, Qt::Key_Return);  // takes 60 and stays: Enter in the table never searches
     QCOMPARE(table->item(1, 1)->text(), QStringLiteral("60"));
+    QVERIFY(!w->Searching());
+    QTest::keyClick(table, Qt::Key_Return);
+    QVERIFY(!w->Searching());
+    QTest::keyClick(Find<QLineEdit>(*w, "Target"), Qt::Key_Return);  // outside the table it searches
+    QTRY_COMPARE_WITH_TIMEOUT(searched.count(), 1, 60000);
   }
 
   // The window's export is byte for byte what quenmar-solve --format writes for the same setup,
@@ -485,6 +518,7 @@ class DesignWindowTest : public QObject {
   // Tab walks the inputs in order, then Search; Stages only when a free train is chosen.
   void tabOrderWalksTheInputs() {
     auto w = Open();
+    QVERIFY(!Find<QWidget>(*w, "Stages")->isVisible());  // only beside a free train
     Find<QWidget>(*w, "Configuration")->setFocus(Qt::TabFocusReason);
     const QStringList expected = {"Teeth ranges", "Target", "Tolerance", "Tolerance unit", "Best", "Max trains",
                                   "Distinct", "Hunting tooth", "Coaxial", "Owned gears", "Read gears file",
@@ -500,6 +534,242 @@ class DesignWindowTest : public QObject {
       for (QLabel* label : w->findChildren<QLabel*>()) labelled |= label->buddy() == Find<QWidget>(*w, name);
       QVERIFY2(labelled, name);
     }
+    // Screen readers see that label relation (an item view names itself instead).
+    for (const char* name : {"Configuration", "Stages", "Target", "Tolerance", "Tolerance unit",
+                             "Best", "Max trains", "Distinct", "Owned gears", "Module"}) {
+      QAccessibleInterface* input = QAccessible::queryAccessibleInterface(Find<QWidget>(*w, name));
+      QVERIFY2(!input->relations(QAccessible::Label).isEmpty(), name);
+    }
+    // Tab leaves the results for the drawing and the exports.
+    QVERIFY(w->Search() && WaitFinished(*w));
+    Results(*w)->setFocus(Qt::TabFocusReason);
+    for (const char* name : {"Train drawing", "Fit drawing", "Export results", "Export drawing"}) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget()->accessibleName(), QString::fromLatin1(name));
+    }
+  }
+
+  // A screen reader hears each message and the status as they say, not the names of their places:
+  // the message is the name of the label showing it and the description of its input.
+  void messagesAndStatusAreHeard() {
+    auto w = Open();
+    for (const char* text : {"abc", "0", "3.624"}) {
+      TypeInto(*w, "Target", text);
+      QStringList names;
+      for (QLabel* label : w->findChildren<QLabel*>())
+        names << QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+      QVERIFY2(names.contains(Message(*w, "Target")), qPrintable(Message(*w, "Target")));
+    }
+    QVERIFY(w->Search() && WaitFinished(*w));
+    QVERIFY(Status(*w).endsWith("finished"));
+  }
+
+  // Trains reach the table while a long search runs, with the count and progress in the
+  // status: in the search's order for a listing, as the closest so far for the best K.
+  void liveResultsWhileSearching() {
+    struct Case { int stages, lo, hi; const char* target; const char* tolerance; int best; };
+    for (const Case& c : {Case{5, 7, 200, "12345.6789", "0.01", 0}, Case{6, 1, 500, "3.14159265358979", "", 10}}) {
+      auto w = Open();
+      Choose(*w, "Configuration", kConfigurationCount);
+      TypeSpin(*w, "Stages", c.stages);
+      TypeRanges(*w, std::vector<int>(2 * c.stages, c.lo), std::vector<int>(2 * c.stages, c.hi));
+      TypeInto(*w, "Target", c.target);
+      TypeInto(*w, "Tolerance", c.tolerance);
+      Choose(*w, "Tolerance unit", 1);
+      TypeSpin(*w, "Best", c.best);
+      QVERIFY(w->Search());
+      QVERIFY(QTest::qWaitFor([&] { return Model(*w)->rowCount() > 0 || !w->Searching(); }, 120000));
+      QVERIFY2(w->Searching(), "the search ended before any train was shown");
+      QVERIFY2(Status(*w).startsWith(QStringLiteral("Searching... %1 train").arg(Model(*w)->rowCount())), qPrintable(Status(*w)));
+      QVERIFY(Status(*w).contains('%'));
+      if (c.best > 0) QVERIFY(Model(*w)->rowCount() <= c.best);
+      QTest::keyClick(Results(*w), Qt::Key_Escape);
+      QVERIFY(WaitFinished(*w));
+    }
+  }
+
+  // Trains shown belong to the inputs of their search: any change greys them and exports ask
+  // first; Reset clears them; each search lists by difference again.
+  void resultsFollowTheInputs() {
+    auto w = Open();
+    TypeInto(*w, "Tolerance", "0.05");
+    QVERIFY(w->Search() && WaitFinished(*w));
+    const auto rows = Rows(*w);
+    QHeaderView* header = Results(*w)->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(TrainTableModel::FirstGear) + 5, 5));
+    QVERIFY(Rows(*w) != rows);
+    TypeInto(*w, "Module", "2");  // the drawing only
+    QVERIFY(!Model(*w)->Stale());
+    Choose(*w, "Configuration", 1);
+    QVERIFY(Model(*w)->Stale());
+    QVERIFY(Model(*w)->index(0, 0).data(Qt::ForegroundRole).isValid());
+    QVERIFY2(Status(*w).endsWith("inputs changed since this search"), qPrintable(Status(*w)));
+    m_answers = {File("stale.csv")};
+    QTest::keyClick(Results(*w), Qt::Key_E, Qt::ControlModifier);  // asked, and declined
+    QVERIFY(m_errors.size() == 1 && m_errors[0].startsWith("asked: "));
+    QVERIFY(!QFile::exists(File("stale.csv")));
+    m_confirms = {true};
+    QTest::keyClick(Results(*w), Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(QFile::exists(File("stale.csv")));
+    Choose(*w, "Configuration", kStartupConfiguration);  // the inputs of the search again
+    QVERIFY(!Model(*w)->Stale());
+    QVERIFY(w->Search() && WaitFinished(*w));
+    QCOMPARE(header->sortIndicatorSection(), int(TrainTableModel::Difference));
+    QCOMPARE(Rows(*w), rows);
+    TypeSpin(*w, "Max trains", 3);
+    QVERIFY(w->Search() && WaitFinished(*w));
+    QCOMPARE(Status(*w), QStringLiteral("3 trains; Max trains reached, more trains qualify"));
+    QTest::mouseClick(Find<QPushButton>(*w, "Reset"), Qt::LeftButton);
+    QCOMPARE(Model(*w)->rowCount(), 0);
+    QVERIFY(!Find<TrainDrawing>(*w, "Train drawing")->HasTrain());
+    QCOMPARE(Status(*w), QStringLiteral("Ready"));
+    QVERIFY(!Find<QPushButton>(*w, "Export results")->isEnabled());
+  }
+
+  // Arrows take a cell's number and move on, Escape takes an edit back, Enter takes it and stays.
+  void teethCellsAsInASpreadsheet() {
+    auto w = Open();
+    auto* table = Find<QTableWidget>(*w, "Teeth ranges");
+    table->setFocus(Qt::TabFocusReason);
+    table->setCurrentCell(0, 0);
+    const std::pair<const char*, Qt::Key> typed[] = {{"12", Qt::Key_Right}, {"150", Qt::Key_Down}, {"99", Qt::Key_Escape},
+                                                     {"140", Qt::Key_Left}, {"11", Qt::Key_Return}};
+    for (const auto& [text, key] : typed) {
+      for (const char* c = text; *c; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
+      QTest::keyClick(QApplication::focusWidget(), key);
+    }
+    QCOMPARE(table->item(0, 0)->text() + ' ' + table->item(0, 1)->text(), QStringLiteral("12 150"));
+    QCOMPARE(table->item(1, 0)->text() + ' ' + table->item(1, 1)->text(), QStringLiteral("11 140"));
+    QVERIFY(!w->Searching());
+  }
+
+  // Nothing on the left moves when messages replace hints; at the default size nothing scrolls.
+  void layoutStaysPutAsMessagesChange() {
+    auto w = Open();
+    const QStringList inputs = {"Teeth ranges", "Target", "Tolerance", "Best", "Max trains", "Owned gears",
+                                "Module", "Search", "Results"};
+    auto where = [&] {
+      QList<QRect> places;
+      for (const QString& name : inputs) {
+        QWidget* input = Find<QWidget>(*w, name);
+        places << QRect(input->mapTo(w.get(), QPoint()), input->size());
+      }
+      return places;
+    };
+    QVERIFY(!w->findChild<QScrollArea*>()->verticalScrollBar()->isVisible());
+    const QList<QRect> before = where();
+    TypeInto(*w, "Target", "a target no one could read, typed at some length to fill more than two lines");
+    TypeInto(*w, "Tolerance", "-");
+    TypeInto(*w, "Owned gears", "20, 30, 40, 50, 60, 70, 80, 90, 600");
+    TypeInto(*w, "Module", "0");
+    TypeSpin(*w, "Max trains", 0);
+    TypeTeeth(*w, 0, 0, 700);
+    QCOMPARE(where(), before);
+  }
+
+  // What cannot give a train is refused beside the input that says why, before any search.
+  void honestRefusals() {
+    auto w = Open();
+    struct Case { const char* input; const char* text; const char* says; bool searchable; };
+    const Case cases[] = {
+        {"Target", "0", "the target must be above 0", false},
+        {"Target", "-3", "the target must be above 0; \"-3\" is negative", false},
+        {"Target", "1.5/3.175", "A decimal, or a fraction", true},
+        {"Owned gears", "20 30 40", "3 owned gears cannot make a train of 6 gears", false},
+        {"Owned gears", "100, 110 120 130 140 150", "no owned gear lies within N1's range, 10 to 25", false},
+        {"Owned gears", "10 12 14 16 18 30", "too few owned gears within the ranges: none is left for N", false},
+        {"Owned gears", "10 12 14 16 18 20", "Teeth counts separated", true},
+    };
+    auto* search = Find<QPushButton>(*w, "Search");
+    for (const Case& c : cases) {
+      TypeInto(*w, c.input, c.text);
+      QVERIFY2(Message(*w, c.input).startsWith(QString::fromUtf8(c.says)), qPrintable(Message(*w, c.input)));
+      QCOMPARE(search->isEnabled(), c.searchable);
+    }
+    TypeSpin(*w, "Max trains", 0);  // stays 0, refused
+    QCOMPARE(Find<QSpinBox>(*w, "Max trains")->value(), 0);
+    QVERIFY(Message(*w, "Max trains").startsWith("Max trains must be at least 1"));
+    QVERIFY(!search->isEnabled());
+  }
+
+  // Labels never overlap, nor cover the legend, nor leave the drawing, down to an 800 x 600
+  // window; the wheel zooms about the pointer, dragging pans, Fit shows the whole train.
+  void drawingReadsAtAnySize() {
+    auto w = Open();
+    auto* drawing = Find<TrainDrawing>(*w, "Train drawing");
+    const std::vector<std::vector<int>> trains = {{7, 127}, {8, 9, 8, 9, 8, 9, 8, 9, 8, 9, 8, 9}, {28, 97, 28, 97},
+                                                  {12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23}, {120, 10, 7, 300, 9, 11}};
+    for (QSize size : {QSize(800, 600), QSize(1180, 760)}) {
+      w->resize(size);
+      for (const auto& teeth : trains) {
+        for (double module : {0.3, 2.0}) {
+          drawing->SetTrain(teeth);
+          drawing->SetModule(module);
+          const DrawingPlan plan = drawing->Plan();
+          QCOMPARE(plan.labels.size(), teeth.size() + teeth.size() / 2);
+          const QRectF inside(drawing->rect());
+          QVERIFY(inside.contains(plan.legend));
+          for (std::size_t i = 0; i < plan.labels.size(); ++i) {
+            const QRectF& box = plan.labels[i].box;
+            QVERIFY2(inside.contains(box) && !box.intersects(plan.legend), qPrintable(plan.labels[i].text));
+            for (std::size_t j = 0; j < i; ++j) QVERIFY(!box.intersects(plan.labels[j].box));
+          }
+          const QFontMetricsF metrics(DrawingFont());
+          for (const QString& line : plan.legendLines) QVERIFY(metrics.horizontalAdvance(line) <= plan.legendColumnWidth);
+        }
+      }
+    }
+    const DrawingPlan fit = drawing->Plan();
+    const QPointF at = fit.Place(0, 0);  // the input shaft stays under the pointer
+    QWheelEvent wheel(at, drawing->mapToGlobal(at), {}, {0, 360}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(drawing, &wheel);
+    QVERIFY(std::abs(drawing->Zoom() - std::pow(1.25, 3)) < 1e-9);
+    QVERIFY(QLineF(drawing->Plan().Place(0, 0), at).length() < 1e-6);
+    QTest::mousePress(drawing, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(drawing, QPoint(130, 80));
+    QTest::mouseRelease(drawing, Qt::LeftButton, {}, QPoint(130, 80));
+    QVERIFY(QLineF(drawing->Plan().Place(0, 0), at + QPointF(30, -20)).length() < 1e-6);
+    QTest::keyClick(drawing, Qt::Key_0);
+    QCOMPARE(drawing->Plan().origin, fit.origin);
+  }
+
+  // F1 opens the help page at the control under focus; every input and column says what it is.
+  void helpAndTooltipsExplainEveryInput() {
+    auto w = Open();
+    TypeInto(*w, "Tolerance", "0.5");
+    QTest::keyClick(Find<QLineEdit>(*w, "Tolerance"), Qt::Key_F1);
+    auto* help = w->findChild<DesignHelp*>();
+    QVERIFY(help && help->isVisible());
+    QCOMPARE(help->Topic(), QStringLiteral("tolerance"));
+    for (QWidget* input : w->findChildren<QWidget*>()) {
+      const QString topic = DesignInputs::HelpTopic(input);
+      if (input->accessibleName().isEmpty() || qobject_cast<QLabel*>(input) || topic.isEmpty()) continue;
+      QVERIFY2(!input->toolTip().isEmpty() && help->HasTopic(topic), qPrintable(input->accessibleName()));
+    }
+    QVERIFY(help->HasTopic("results") && help->HasTopic("drawing"));
+    for (int column = 0; column < Model(*w)->columnCount(); ++column)
+      QVERIFY(!Model(*w)->headerData(column, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty());
+  }
+
+  // The title names the setup file and marks changes; each kind of file dialog keeps its folder.
+  void titleAndFoldersFollowTheFiles() {
+    auto w = Open();
+    QVERIFY(QDir().mkpath(File("setups")) && QDir().mkpath(File("exports")));
+    m_answers = {File("setups/motion.json")};
+    QTest::keyClick(w.get(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(w->windowTitle().startsWith("motion.json[*]") && !w->isWindowModified());
+    TypeInto(*w, "Target", "12");
+    QVERIFY(w->isWindowModified());
+    QVERIFY(w->Search() && WaitFinished(*w));
+    m_answers = {File("exports/a.csv"), File("setups/motion.json")};
+    QTest::keyClick(w.get(), Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(w.get(), Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(!w->isWindowModified());
+    m_answers.clear();
+    m_confirms = {true};  // the opened setup is not the one searched
+    QTest::keyClick(w.get(), Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(w.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(m_offered.mid(3), (QStringList{File("exports/trains.csv"), File("setups")}));
   }
 };
 

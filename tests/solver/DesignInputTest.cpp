@@ -43,7 +43,13 @@ TEST(DesignInput, TargetsAreTakenExactlyAsWritten) {
       {"1e99", 0, 0, "not a number"},
       {"1/2/3", 0, 0, "not a fraction"},
       {"/7", 0, 0, "not a fraction"},
-      {"1.5/2", 0, 0, "not a fraction"},
+      {"1.5/2", 3, 4, ""},  // decimals on either side of the slash, read exactly
+      {"1.5/3.175", 60, 127, ""},
+      {"15/31.75", 60, 127, ""},
+      {"0.0000000000000000001/0.0000000000000000003", 1, 3, ""},  // parts of 128 bits before reducing
+      {"1/0.0", 0, 0, "the denominator is 0"},
+      {"1.5/-2", 0, 0, "not a fraction"},
+      {"1/3.000000000000000000000000000000000000001", 0, 0, "too many digits"},
       {" 3", 0, 0, "not a number"},
       {"\n3.-R", 0, 0, "not a number: \"\\n3.-R\""},  // a message stays one line
       {"1\x01\t", 0, 0, "not a number: \"1\\x01\\t\""},
@@ -113,7 +119,7 @@ TEST(DesignInput, TolerancesAbsoluteOrRelative) {
 
 TEST(DesignInput, OwnedGearsFromTheCommandLineAndFromAFile) {
   struct Case {
-    bool file;
+    int source;  // 0 the command line, 1 a file, 2 the window's field
     const char* text;
     std::vector<int> gears;  // empty: refused
     const char* reason;
@@ -129,6 +135,10 @@ TEST(DesignInput, OwnedGearsFromTheCommandLineAndFromAFile) {
       {false, "501", {}, "501 is not within 1..500"},
       {false, "20 25", {}, "\"20 25\" is not a whole number"},
       {false, "2x", {}, "\"2x\" is not a whole number"},
+      {2, "20 25", {20, 25}, ""},
+      {2, "20, 30 40\t50 ", {20, 30, 40, 50}, ""},
+      {2, "20 ,, 30", {}, "an empty place in the list"},
+      {2, "20 3x", {}, "\"3x\" is not a whole number"},
       {true, "20 25\n# the spare set\n30,35\r\n\t127 # transposing\n", {20, 25, 30, 35, 127}, ""},
       {true, "60,60,60\n", {60, 60, 60}, ""},
       {true, "20\n30\nx1 40\n", {}, "line 3: \"x1\" is not a whole number"},
@@ -141,7 +151,9 @@ TEST(DesignInput, OwnedGearsFromTheCommandLineAndFromAFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    const auto parsed = c.file ? ParseGearFile(c.text) : ParseGearList(c.text);
+    const auto parsed = c.source == 1   ? ParseGearFile(c.text)
+                        : c.source == 2 ? ParseGearField(c.text)
+                                        : ParseGearList(c.text);
     if (c.gears.empty()) {
       const auto* message = std::get_if<std::string>(&parsed);
       ASSERT_NE(message, nullptr);
