@@ -209,6 +209,7 @@ class DesignWindowTest : public QObject {
       return shown;
     };
     QString expectedSigns;
+    const __int128 pi = 314159265358979, scale = 100000000000000;
     for (int r = 0; r < 10; ++r) {
       const QStringList f = Model(*w)->index(r, TrainTableModel::FractionText).data().toString().split('/');
       expectedSigns += __int128(f[0].toLongLong()) * scale > pi * f[1].toLongLong() ? '+' : '-';

@@ -54,7 +54,7 @@ RankedCollector::RankedCollector(const Judge& judge, Order order, std::int64_t l
     : judge_(judge), order_(order), limit_(limit), compactAt_(static_cast<std::size_t>(limit) + 1) {}
 
 void RankedCollector::Add(const Entry& e) {
-  if (limit_ == 0 || (worst_ && !Before(e, *worst_))) return;
+  if (limit_ == 0 || (worst_ && Before(*worst_, e))) return;  // after the last that can be kept
   entries_.push_back(e);
   if (entries_.size() >= compactAt_) Compact();
 }
@@ -65,20 +65,23 @@ void RankedCollector::ReserveAll() {
 
 void RankedCollector::Merge(RankedCollector&& other) {
   ++version_;
-  if (entries_.empty() && !worst_) {
-    entries_ = std::move(other.entries_);
-    worst_ = other.worst_;
-  } else {
-    for (const Entry& e : other.entries_) Add(e);
-  }
+  // The other's last kept train bounds this one too once its trains are here.
+  if (other.worst_ && (!worst_ || Before(*other.worst_, *worst_))) worst_ = other.worst_;
+  for (const Entry& e : other.entries_) Add(e);
   other.entries_.clear();
-  Compact();
 }
 
 void RankedCollector::Compact() {
   const auto before = [this](const Entry& a, const Entry& b) { return Before(a, b); };
   const auto keep = static_cast<std::size_t>(limit_);
-  if (!judge_.Distinct()) {
+  if (order_ == Order::Loops && !judge_.Distinct()) {
+    // Trains found twice (by the loops and again by the sweep) are kept once.
+    std::sort(entries_.begin(), entries_.end(), before);
+    entries_.erase(std::unique(entries_.begin(), entries_.end(),
+                               [](const Entry& a, const Entry& b) { return a.teeth == b.teeth; }),
+                   entries_.end());
+    if (entries_.size() > keep) entries_.resize(keep);
+  } else if (!judge_.Distinct()) {
     if (entries_.size() > keep) {
       std::nth_element(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(keep - 1),
                        entries_.end(), before);

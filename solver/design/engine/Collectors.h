@@ -87,6 +87,8 @@ class ListCollector {
   // The trains of the part that follows this one in loop order; false once full.
   bool Merge(const ListCollector& later);
   bool Full() const { return static_cast<std::int64_t>(entries_.size()) >= limit_; }
+  // Forgets the trains held (handed on elsewhere), still knowing their classes.
+  void Clear() { entries_.clear(); }
   // Keeps the first n trains (a listing needs no more of this part).
   void Truncate(std::size_t n) {
     if (n < entries_.size()) entries_.resize(n);

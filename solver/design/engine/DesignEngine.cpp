@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <functional>
 #include <thread>
 
 #include "Collectors.h"
@@ -25,7 +26,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Runs keeping more trains than this take no snapshots while they run.
-constexpr std::size_t kLargestSnapshot = 1 << 20;
+constexpr std::size_t kLargestSnapshot = 1 << 16;
 // The most trains one call of Listed hands on.
 constexpr std::size_t kBatch = 1 << 14;
 // A part hands its closest trains to the run's collector whenever it holds this many,
@@ -98,6 +99,10 @@ Strategy Choose(const CompoundRules& rules, const DesignQuery& query, const Engi
     }
   }
   if (tuning.products != 0) best.sweepWork = SweepWork(rules);
+  // A sweep of hours finds nothing until it has come far; the loops hand on trains from
+  // the start, which is worth more where neither would end.
+  constexpr double kHopeless = 1e12;
+  if (best.sweepWork && *best.sweepWork > kHopeless && tuning.products != 1) best.sweepWork.reset();
   if (best.sweepWork) {
     const bool cheaper = *best.sweepWork < best.loopsWork;
     if (tuning.products == 1) best.sweep = true;
@@ -145,17 +150,18 @@ void Enumerate(const CompoundRules& rules, int depth, int g, std::array<int, kMa
   for (const int v : rules.Values(g)) place(v);
 }
 
-Prefixes MakePrefixes(const CompoundRules& rules, int looped, int threads, int forced) {
+Prefixes MakePrefixes(const CompoundRules& rules, int looped, int threads, double work, int forced) {
   Prefixes prefixes;
-  // Enough parts to keep every thread busy and the progress fine-grained, few enough that
-  // a part's own work outweighs its handling.
-  const double wanted = 64.0 * threads;
+  // Enough parts to keep every thread busy, the progress fine-grained and a part short
+  // (so that a listing's first trains come early), few enough that a part's own work
+  // outweighs its handling.
+  const double wanted = std::max(64.0 * threads, work / 1e6);
   double count = 1;
   int depth = 0;
   if (forced >= 0) {
     depth = std::min(forced, looped);
   } else {
-    while (depth < looped && count < wanted && count * Span(rules, depth) <= 1 << 20) count *= Span(rules, depth++);
+    while (depth < looped && count < wanted && count * Span(rules, depth) <= 1 << 18) count *= Span(rules, depth++);
   }
   prefixes.depth = depth;
   std::array<int, kMaxGears> teeth{};
@@ -187,10 +193,15 @@ class ListSink : public PartSink {
  public:
   // room: shared by the parts of a listing that is not distinct (a distinct part may
   // repeat earlier parts' classes, so it needs the whole list's room); null otherwise.
-  ListSink(const Judge& judge, std::int64_t limit, ListingRoom* room, std::int64_t part)
-      : judge_(judge), room_(room), part_(part), list(judge, limit), window_(judge.WindowFor({})) {}
+  // stream: hands this part's trains to the merged listing while the part runs, once every
+  // part before it is merged (false when the listing is full).
+  ListSink(const Judge& judge, std::int64_t limit, ListingRoom* room, std::int64_t part,
+           std::function<bool(ListCollector&)> stream)
+      : judge_(judge), room_(room), part_(part), stream_(std::move(stream)), list(judge, limit),
+        window_(judge.WindowFor({})) {}
   bool Offer(const int* teeth, std::uint64_t num, std::uint64_t den) override {
     if (!judge_.Within(num, den)) return true;
+    if (list.Entries().size() >= 1024 && !Tick()) return false;
     if (room_ != nullptr && (offered_++ & 255) == 0) {
       const std::int64_t left = room_->For(part_);
       if (static_cast<std::int64_t>(list.Entries().size()) >= left) {
@@ -207,11 +218,24 @@ class ListSink : public PartSink {
     return more;
   }
   Judge::Window Window() override { return window_; }
+  // Hands the trains held to the listing when this part is next in loop order, at most
+  // every 50 ms (and at once once many are held).
+  bool Tick() override {
+    if (list.Entries().empty()) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (list.Entries().size() < 1024 && now - streamed_ < std::chrono::milliseconds(50)) return true;
+    streamed_ = now;
+    if (stream_(list)) return true;
+    done = true;
+    return false;
+  }
 
  private:
   const Judge& judge_;
+  std::chrono::steady_clock::time_point streamed_{};
   ListingRoom* room_;
   std::int64_t part_;
+  std::function<bool(ListCollector&)> stream_;
   std::uint64_t offered_ = 0;
 
  public:
@@ -248,6 +272,19 @@ class RankedSink : public PartSink {
     if ((++asked_ & 255) == 0) Refresh();
     return window_;
   }
+  // The part's closest so far join the run's every tenth of a second, so that a long part
+  // shows them while it runs.
+  bool Tick() override {
+    const auto now = std::chrono::steady_clock::now();
+    if (local.Size() == 0 || now - flushed_ < std::chrono::milliseconds(100)) return true;
+    flushed_ = now;
+    {
+      std::lock_guard lock(run_.mutex);
+      merged_.Merge(std::move(local));
+    }
+    Refresh();
+    return true;
+  }
 
  private:
   void Refresh() {
@@ -266,6 +303,7 @@ class RankedSink : public PartSink {
   std::optional<Entry> bound_;
   Judge::Window window_;
   std::uint64_t asked_ = 0;
+  std::chrono::steady_clock::time_point flushed_ = std::chrono::steady_clock::now();
 
  public:
   RankedCollector local;
@@ -388,6 +426,9 @@ class Engine {
       switched_ = true;
       ranked_.emplace(judge_, RankedCollector::Order::Loops, KeptOf(query_));
       ranked_->ReserveAll();
+      // The trains the loops found first in loop order stay first: the sweep finds them
+      // again, and the collector keeps each train once.
+      for (const Entry& e : list_->Entries()) ranked_->Add(e);
     }
     RunProductSweep(rules_, judge_, *ranked_, run_, {tuning_.segmentProducts});
   }
@@ -400,7 +441,7 @@ class Engine {
     }
     const TailTable* tail = table ? &*table : nullptr;
     const int looped = Loops<CompoundRules>::LoopedGears(rules_, tail, strategy_.lastGear);
-    const Prefixes prefixes = MakePrefixes(rules_, looped, run_.threads, tuning_.partDepth);
+    const Prefixes prefixes = MakePrefixes(rules_, looped, run_.threads, strategy_.loopsWork, tuning_.partDepth);
     const auto count = static_cast<std::int64_t>(prefixes.list.size());
     // The loops of a listing give way to the sweep once they have done its work, but not
     // before a moment's work: a short search keeps its trains coming in loop order.
@@ -427,7 +468,19 @@ class Engine {
           count, run_,
           [&](std::int64_t i) {
             Part part;
-            part.sink.emplace(judge_, KeptOf(query_), judge_.Distinct() ? nullptr : &room, i);
+            // The first part not merged is next in loop order: its trains join the listing
+            // as they are found, so that a long part shows them at once.
+            const auto stream = [&, i](ListCollector& found) {
+              if (room.firstUnmerged.load() != i) return true;
+              std::lock_guard lock(run_.mutex);
+              if (prefixEnded_) return false;
+              const bool more = list_->Merge(found);
+              found.Clear();
+              room.merged.store(static_cast<std::int64_t>(list_->Entries().size()));
+              Announce();
+              return more;
+            };
+            part.sink.emplace(judge_, KeptOf(query_), judge_.Distinct() ? nullptr : &room, i, stream);
             loopsOf(*part.sink, i, part.complete);
             part.complete = part.complete || part.sink->list.Full() || part.sink->done;
             return part;
@@ -437,11 +490,7 @@ class Engine {
             const bool more = list_->Merge(part.sink->list);
             room.merged.store(static_cast<std::int64_t>(list_->Entries().size()));
             room.firstUnmerged.store(i + 1);
-            if (!list_->Entries().empty() && !announced_) {
-              announced_ = true;
-              firstTrains_.store(true);
-              wake_.notify_all();
-            }
+            Announce();
             // A part cut short ends the loops' order here: what follows it is not kept.
             if (!part.complete) prefixEnded_ = true;
             return more && part.complete;
@@ -460,6 +509,14 @@ class Engine {
             return true;
           });
     }
+  }
+
+  // The first trains of a listing are reported at once (under run_.mutex).
+  void Announce() {
+    if (list_->Entries().empty() || announced_) return;
+    announced_ = true;
+    firstTrains_.store(true);
+    wake_.notify_all();
   }
 
   // --- Reports, on the calling thread ---

@@ -27,6 +27,8 @@ class PartSink {
   virtual bool Offer(const int* teeth, std::uint64_t num, std::uint64_t den) = 0;
   // The reductions still worth finding (narrows as the closest trains improve).
   virtual Judge::Window Window() = 0;
+  // Now and then while the part runs; false when the part needs no more trains.
+  virtual bool Tick() { return true; }
 };
 
 template <typename Rules>
@@ -86,7 +88,7 @@ class Loops {
   }
 
   bool Tail(std::uint64_t num, std::uint64_t den) {
-    ++work_;
+    if ((++work_ & 4095) == 0 && !sink_.Tick()) return false;
     if (table_ != nullptr) return TableTail(num, den);
     if (!lastGear_) return sink_.Offer(teeth_.data(), num, den);
     const int g = rules_.Gears() - 1;

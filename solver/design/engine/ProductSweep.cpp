@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <mutex>
 #include <random>
@@ -153,7 +154,11 @@ std::optional<double> SweepWork(const CompoundRules& rules) {
     const int positions = rules.Stages(), split = Split(rules);
     const double a = BlockGears{rules, side, 0, split}.Tuples(), b = BlockGears{rules, side, split, positions}.Tuples();
     // Distinct block products are fewer than the tuples; a third is typical of wide ranges.
-    work += blocks + std::max(1.0, a / 3) * std::max(1.0, positions > 3 ? b / 3 : 1.0) * 3;
+    const double distinctA = std::max(1.0, a / 3), pairs = distinctA * std::max(1.0, positions > 3 ? b / 3 : 1.0);
+    // Each segment walks the first block once, and the first guess at the window walks it
+    // for each of its samples.
+    const double segments = pairs / static_cast<double>(std::uint64_t{1} << 22) + 1;
+    work += blocks + pairs * 3 + (segments + 64) * distinctA * std::log2(distinctA + 2);
   }
   return work;
 }
@@ -322,9 +327,16 @@ class Sweep {
     driven_->Products(qlo, qhi, driven);
     const std::uint64_t fixedDriven = rules_.FixedDriven(), fixedDriver = rules_.FixedDriver();
     std::size_t from = 0, checked = 0;
+    auto flushed = std::chrono::steady_clock::now();
     for (const std::uint64_t p : drivers) {
       if ((++checked & 4095) == 0) {
         if (run_.Cancelled()) return;
+        // What the part has found joins the run's every tenth of a second.
+        if (part.Size() > 0 && std::chrono::steady_clock::now() - flushed > std::chrono::milliseconds(100)) {
+          flushed = std::chrono::steady_clock::now();
+          std::lock_guard lock(run_.mutex);
+          merged_.Merge(std::move(part));
+        }
         w = Current(part, width);
       }
       const long double lo = static_cast<long double>(p) * rho_ * w.low * (1 - 1e-12L);
