@@ -21,6 +21,11 @@ struct DesignOptions {
   std::optional<std::string> stages, sort, best, distinct, format, gears;
   bool huntingTooth = false, coaxial = false, list = false;
   std::string output;  // empty: standard output
+  // The geometry of the trains (any of them adds its columns to CSV and JSON), and the
+  // outlines of the first listed train.
+  std::optional<std::string> module, pressureAngle, centreDistance, profileShift, clearance, shaft,
+      maxDiameter, outlines, outlineFormat, kerf;
+  bool fits = false;
 };
 
 // Same exit statuses as RunSolve.

@@ -9,6 +9,7 @@
 #include "Exact.h"
 #include "SolutionRow.h"
 #include "TextFormat.h"
+#include "TrainGeometry.h"
 
 namespace quenmar::design {
 
@@ -129,6 +130,8 @@ std::optional<std::string> CheckDesignQuery(const DesignQuery& query) {
   if (!query.tolerance && query.best == 0) return "a range is needed unless the best trains are asked for";
   if (query.tolerance && query.tolerance->amount.Denominator() == "0")
     return "the range must have a denominator above 0";
+  if (auto geometric = geometry::CheckGeometry(query.geometry, StageCount(query), query.minTeeth, query.maxTeeth))
+    return geometric;
   return detail::CheckMemory(query);
 }
 
@@ -142,7 +145,17 @@ DesignEstimate EstimateDesignSearch(const DesignQuery& query, int /*threads*/) {
 
 DesignResult RunDesignSearch(const DesignQuery& query, DesignOperations& operations,
                              const std::atomic<bool>* stop, int /*threads*/) {
-  return detail::RunEngine(query, operations, stop);
+  // Teeth that no gear of a passing train can have need not be enumerated (a range left
+  // with none keeps one count, which the conditions then refuse).
+  DesignQuery narrowed = query;
+  const geometry::TrainRules rules(query.geometry, StageCount(query), query.coaxial);
+  for (int g = 0; g < 2 * StageCount(query) && rules.Filters(); ++g) {
+    int& lo = narrowed.minTeeth[g];
+    int& hi = narrowed.maxTeeth[g];
+    while (lo < hi && !rules.GearFits(g, lo)) ++lo;
+    while (hi > lo && !rules.GearFits(g, hi)) --hi;
+  }
+  return detail::RunEngine(narrowed, operations, stop);
 }
 
 }  // namespace quenmar::design

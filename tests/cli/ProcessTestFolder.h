@@ -3,11 +3,13 @@
 // whole, and a fresh folder per test for the files a run writes.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace quenmar::testing {
 
@@ -19,6 +21,26 @@ struct Outcome {
 inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Runs `program` with `args` to its end, its standard output and error going to files
+// "stdout" and "stderr" in `dir`.
+inline Outcome RunProgram(const char* program, const std::vector<std::string>& args,
+                          const std::filesystem::path& dir) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::vector<char*> argv{const_cast<char*>(program)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    if (!freopen((dir / "stdout").c_str(), "w", stdout) || !freopen((dir / "stderr").c_str(), "w", stderr))
+      _exit(99);
+    execv(argv[0], argv.data());
+    _exit(98);
+  }
+  int raw = 0;
+  waitpid(pid, &raw, 0);
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), ReadFile(dir / "stdout"),
+          ReadFile(dir / "stderr")};
 }
 
 // A test with a folder of its own, named after the test, emptied before and removed after.

@@ -30,6 +30,8 @@ Collector::Collector(const DesignQuery& query, const Plan& plan, DesignOperation
     }
   }
   radius_ = toleranceRadius_;
+  if (const geometry::TrainRules rules(query.geometry, plan.stages, query.coaxial); rules.Filters())
+    geometry_.emplace(rules);
   if (query.maxSolutions) cap_ = *query.maxSolutions;
   if (query.best > 0) {
     capacity_ = static_cast<std::size_t>(query.best);
@@ -96,7 +98,7 @@ bool Collector::Before(const Entry& a, const Entry& b) const {
 }
 
 bool Collector::Add(const int* teeth, std::uint64_t num, std::uint64_t den, u128 diff) {
-  if (!Within(diff, den)) return true;
+  if (!Within(diff, den) || (geometry_ && !geometry_->Fits(teeth))) return true;
   return query_.best > 0 ? AddBest(teeth, num, den, diff) : AddListed(teeth, num, den, diff);
 }
 

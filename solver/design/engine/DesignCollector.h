@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "DesignEngine.h"
+#include "TrainGeometry.h"
 
 namespace quenmar::design::detail {
 
@@ -89,6 +90,7 @@ class Collector {
 
   const DesignQuery& query_;
   const Plan& plan_;
+  std::optional<geometry::TrainRules> geometry_;  // the geometric conditions, where any is asked
   DesignOperations& operations_;
   Fraction target_;
   // Acceptance: diff / (den * (perTargetDen_ ? T.den : 1)) <= boundNum_ / boundDen_.
