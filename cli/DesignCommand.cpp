@@ -379,8 +379,17 @@ void WriteOutput(const Plan& plan, const DesignResult& result, bool list, const 
 std::optional<std::string> WriteOutlines(const Plan& plan, const DesignResult& result, const std::string& folder) {
   if (result.trains.empty()) return std::nullopt;
   const geometry::TrainRules rules(plan.query.geometry, StageCount(plan.query), plan.query.coaxial);
-  const auto files = geometry::TrainOutlineFiles(rules.Evaluate(result.trains.front().teeth.data()),
-                                                 plan.outlineFormat, plan.kerf);
+  const geometry::TrainGeometry train = rules.Evaluate(result.trains.front().teeth.data());
+  for (std::size_t g = 0; g < train.gears.size(); ++g) {
+    // A gear too small for its bore cannot be cut; --fits lists none.
+    const geometry::GearCut& cut = train.gears[g].cut;
+    const double bore = train.shaftDiameters[train.gears[g].shaft];
+    if (!(cut.RootRadius() > bore / 2) || !(bore > plan.kerf))
+      return "no outlines written: N" + std::to_string(g + 1) + " (" + std::to_string(cut.teeth) +
+             " teeth) cannot hold its " + text::General(bore, 6) + " mm bore" +
+             (bore > plan.kerf ? " inside its root circle" : " after the kerf") + " (--fits lists only trains that can)";
+  }
+  const auto files = geometry::TrainOutlineFiles(train, plan.outlineFormat, plan.kerf);
   std::vector<std::unique_ptr<ResultsFileWriter>> writers;
   for (const geometry::OutlineFile& file : files) {
     writers.push_back(std::make_unique<ResultsFileWriter>());

@@ -17,6 +17,7 @@ struct Point {
 };
 
 // Every vertex lies on the true profile; no chord strays further than `tolerance` mm.
+// The gear's root circle must be larger than 0 (at 20 degrees, 3 teeth or more).
 std::vector<Point> GearOutline(const GearCut& gear, double phase = 0, double tolerance = 0.001);
 
 // A closed polygon moved outward by `distance` mm (inward where negative), each edge

@@ -120,6 +120,16 @@ TEST_F(GeometryProcess, OutlinesNamedAfterTheGears) {
       EXPECT_NE(ReadFile(folder / (name + format)).find(format == "svg" ? "</svg>" : "EOF"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 5);
   }
+  // A listed gear too small for its bore: the rows are written, no outline is.
+  const fs::path empty = dir_ / "empty";
+  fs::create_directory(empty);
+  const Outcome o = Run({"--stages", "1", "--min", "8,16", "--max", "9,16", "--target", "2", "--range", "0",
+                         "--module", "0.5", "--list", "--outlines", empty.string()});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.out, "   0.000     2.000      8     16\n");
+  EXPECT_EQ(o.err, "quenmar-solve: no outlines written: N1 (8 teeth) cannot hold its 3 mm bore inside its root "
+                   "circle (--fits lists only trains that can)\n");
+  EXPECT_TRUE(fs::is_empty(empty));
 }
 
 TEST_F(GeometryProcess, BadGeometryTouchesNothing) {
