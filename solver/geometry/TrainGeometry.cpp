@@ -118,6 +118,15 @@ bool TrainRules::GearFits(int gear, int teeth) const {
   return !options_.fits || cut.RootRadius() > shaftDiameter_[static_cast<std::size_t>(gear / 2 + gear % 2)] / 2;
 }
 
+bool TrainRules::MeshFits(int stage, int driver, int driven) const {
+  if (rules_[static_cast<std::size_t>(stage)].kind == StageRule::Kind::SameAsFirst) return true;
+  std::array<int, 2 * kMostStages> teeth{};
+  teeth[2 * stage] = driver;
+  teeth[2 * stage + 1] = driven;
+  Work w;
+  return MeshStage(stage, teeth.data(), w, false);
+}
+
 bool TrainRules::MeshStage(int s, const int* teeth, Work& w, bool evaluating) const {
   const StageRule& r = rules_[static_cast<std::size_t>(s)];
   const int driver = teeth[2 * s], driven = teeth[2 * s + 1], sum = driver + driven;

@@ -74,6 +74,12 @@ class TrainRules {
   // its mate), so a search may leave out of its ranges the teeth it refuses.
   bool GearFits(int gear, int teeth) const;
 
+  // Whether one stage's pair may be in a train that passes, judged on the stage alone
+  // (its centre distance and shift, largest diameter, bores, contact ratio): for tables
+  // of stages built before the stages ahead of them are placed. True where the stage's
+  // distance is the first stage's.
+  bool MeshFits(int stage, int driver, int driven) const;
+
   // teeth: N1..N2K. Whether the gears of stages 0..stage meet every condition that they
   // alone decide. A train passes when StageFits holds for its last stage.
   bool StageFits(int stage, const int* teeth) const;

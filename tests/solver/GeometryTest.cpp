@@ -131,7 +131,7 @@ TEST(TrainGeometry, ClearanceMatchesBruteForce) {
           worst = std::min(worst, gap(gear, x[shaftOf(other)], tip(other)));
       fits = fits && m[gear / 2] * (teeth[gear] / 2.0 - 1.25) > o.shafts[shaftOf(gear)] / 2 &&
              (!o.maxDiameter || 2 * tip(gear) <= *o.maxDiameter + 1e-9) &&
-             g.meshes[gear / 2].contactRatio >= 1 && rules.GearFits(gear, teeth[gear]);
+             g.meshes[gear / 2].contactRatio >= 1;
       EXPECT_NEAR(g.gears[gear].x, x[shaftOf(gear)], 1e-9);
       if (gear % 2 && gear > 1) {
         EXPECT_NE(g.gears[gear].plane, g.gears[gear - 2].plane);
@@ -141,6 +141,10 @@ TEST(TrainGeometry, ClearanceMatchesBruteForce) {
     EXPECT_NEAR(g.worstClearance, worst, 2e-4) << trial;
     EXPECT_EQ(g.fits, fits) << trial;
     EXPECT_EQ(rules.Fits(teeth.data()), fits) << trial;
+    for (int gear = 0; gear < 2 * stages; ++gear)  // what one gear or one stage rules out
+      if (!rules.GearFits(gear, teeth[gear]) || !rules.MeshFits(gear / 2, teeth[gear & ~1], teeth[gear | 1])) {
+        EXPECT_FALSE(fits) << trial;
+      }
     for (int s = 1; s < stages; ++s)
       if (!rules.StageFits(s - 1, teeth.data())) {
         EXPECT_FALSE(rules.StageFits(s, teeth.data()));
