@@ -10,6 +10,7 @@
 #include <cstring>
 #include <cstdio>
 #include <memory>
+#include <numbers>
 #include <ostream>
 #include <vector>
 
@@ -215,13 +216,16 @@ std::optional<std::string> ParseGeometry(const DesignOptions& o, Plan& plan) {
   }
   if (o.kerf) {
     const auto kerf = ParseLength(*o.kerf, 0, 2);
-    // The tightest curve of an outline is its root fillet, about 0.38 of the module.
-    double module = g.modules.empty() ? 1.0 : g.modules.front().ToDouble();
-    for (const geometry::Exact& m : g.modules) module = std::min(module, m.ToDouble());
-    const double smallest = 2 * geometry::kRackTipRounding * module;
+    // The tightest curve of an outline is its root fillet, rounded as the rack's tip.
+    double smallest = 2;
+    for (int s = 0; s < stages; ++s) {
+      const double module = g.modules.empty() ? 1.0 : g.modules[g.modules.size() == 1 ? 0 : s].ToDouble();
+      const double angle = g.pressureAngles.empty() ? 20.0 : g.pressureAngles[g.pressureAngles.size() == 1 ? 0 : s];
+      smallest = std::min(smallest, 2 * geometry::GearCut{1, module, angle * std::numbers::pi / 180}.RackRounding());
+    }
     if (!kerf || *kerf >= smallest)
       return "--kerf accepts a width from 0 to 2 mm, below " + text::General(smallest, 6) +
-             " mm for these modules (twice the smallest root rounding)";
+             " mm here (twice the smallest root rounding)";
     plan.kerf = *kerf;
   }
   if (o.outlines) {

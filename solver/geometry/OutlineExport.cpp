@@ -220,12 +220,6 @@ std::string Dxf(const Drawing& d) {
 
 }  // namespace
 
-double LargestKerf(const TrainGeometry& train) {
-  double smallest = std::numeric_limits<double>::infinity();
-  for (const PlacedGear& g : train.gears) smallest = std::min(smallest, g.cut.RackRounding());
-  return 2 * smallest;
-}
-
 std::vector<OutlineFile> TrainOutlineFiles(const TrainGeometry& train, OutlineFormat format, double kerf) {
   const std::string extension = format == OutlineFormat::Svg ? ".svg" : ".dxf";
   const auto render = [format](const Drawing& d) { return format == OutlineFormat::Svg ? Svg(d) : Dxf(d); };

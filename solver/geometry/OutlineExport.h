@@ -22,12 +22,9 @@ struct OutlineFile {
 
 // One file per gear of the train (named after the gear and its teeth), then the train's.
 // kerf: the width a laser or cutter takes away, mm; every outline is then offset by half
-// of it so the parts come out true (outlines outward, bores inward).
+// of it so the parts come out true (outlines outward, bores inward); below twice the
+// rack's tip rounding, the tightest curve of an outline.
 std::vector<OutlineFile> TrainOutlineFiles(const TrainGeometry& train, OutlineFormat format,
                                            double kerf = 0);
-
-// The largest kerf the train's outlines take: below twice the smallest rack rounding,
-// the tightest curve of an outline.
-double LargestKerf(const TrainGeometry& train);
 
 }  // namespace quenmar::geometry

@@ -164,7 +164,7 @@ TEST_F(GeometryProcess, BadGeometryTouchesNothing) {
       {{"--outline-format", "svg"}, "--outline-format needs --outlines DIR, where the outlines go"},
       {{"--outline-format", "png", "--outlines", folder.string()}, "--outline-format accepts svg or dxf"},
       {{"--kerf", "0.8", "--outlines", folder.string()},
-       "--kerf accepts a width from 0 to 2 mm, below 0.76 mm for these modules (twice the smallest root rounding)"},
+       "--kerf accepts a width from 0 to 2 mm, below 0.76 mm here (twice the smallest root rounding)"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.err);
