@@ -46,7 +46,7 @@ std::vector<std::string> GeometryNames(int stages) {
 std::vector<double> GeometryValues(const geometry::TrainRules& rules, const DesignTrain& train) {
   const geometry::TrainGeometry g = rules.Evaluate(train.teeth.data());
   std::vector<double> values;
-  for (const geometry::Mesh& m : g.meshes)
+  for (const geometry::Mesh& m : g.meshes)  // + 0.0: an unshifted gear's shift prints 0, not -0
     values.insert(values.end(), {m.gear[0].module, m.workingCentre, m.gear[0].shift + 0.0, m.gear[1].shift + 0.0,
                                  m.contactRatio});
   values.push_back(g.worstClearance);
