@@ -9,6 +9,7 @@
 #include "Exact.h"
 #include "SolutionRow.h"
 #include "TextFormat.h"
+#include "TrainGeometry.h"
 
 namespace quenmar::design {
 
@@ -129,6 +130,8 @@ std::optional<std::string> CheckDesignQuery(const DesignQuery& query) {
   if (!query.tolerance && query.best == 0) return "a range is needed unless the best trains are asked for";
   if (query.tolerance && query.tolerance->amount.Denominator() == "0")
     return "the range must have a denominator above 0";
+  if (auto geometric = geometry::CheckGeometry(query.geometry, StageCount(query), query.minTeeth, query.maxTeeth))
+    return geometric;
   return detail::CheckMemory(query);
 }
 

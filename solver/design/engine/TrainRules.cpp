@@ -29,9 +29,11 @@ CompoundRules::CompoundRules(const DesignQuery& query) {
   hunting_ = query.huntingTooth;
   coaxial_ = query.coaxial;
   distinct_ = query.distinct;
+  if (const geometry::TrainRules g(query.geometry, Stages(), coaxial_); g.Filters()) geometry_.emplace(g);
+  // A gear too large, or too small for its bore, whatever it meshes with, is no value at all.
   for (int g = 0; g < gears_; ++g)
     for (int v = std::max(lo_[g], 1); v <= std::min(hi_[g], kMaxTeeth); ++v)
-      if (!owned_ || ownedCount_[v] > 0) values_[g].push_back(v);
+      if ((!owned_ || ownedCount_[v] > 0) && (!geometry_ || geometry_->GearFits(g, v))) values_[g].push_back(v);
   suffixLo_.fill(1);
   suffixHi_.fill(1);
   for (int g = gears_ - 1; g >= 0; --g) {
@@ -45,6 +47,9 @@ bool CompoundRules::StageAdmits(int s, const int* teeth, int from) const {
   if (hunting_ && std::gcd(driver, driven) != 1) return false;
   const int first = from / 2;
   if (coaxial_ && s > first && driver + driven != teeth[2 * first] + teeth[2 * first + 1]) return false;
+  // The geometry of the stages placed: all of them from the first, or this one alone.
+  if (geometry_ && !(from == 0 ? geometry_->StageFits(s, teeth) : geometry_->MeshFits(s, driver, driven)))
+    return false;
   return true;
 }
 
@@ -68,7 +73,9 @@ bool CompoundRules::Admits(int g, int v, const int* teeth, int from, const Usage
 bool CompoundRules::Passes(const int* teeth) const {
   Usage used{};
   for (int g = 0; g < gears_; ++g) {
-    if (teeth[g] < lo_[g] || teeth[g] > hi_[g] || !Admits(g, teeth[g], teeth, 0, used)) return false;
+    if (teeth[g] < lo_[g] || teeth[g] > hi_[g] || (geometry_ && !geometry_->GearFits(g, teeth[g])) ||
+        !Admits(g, teeth[g], teeth, 0, used))
+      return false;
     ++used[teeth[g]];
   }
   return true;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "DesignSearch.h"
+#include "TrainGeometry.h"
 
 namespace quenmar::design::detail {
 
@@ -35,7 +36,9 @@ struct ClassKeyHash {
   }
 };
 
-// Compound trains: the seven configurations and free trains of 1..6 stages. Gear g is a
+// Compound trains: the seven configurations and free trains of 1..6 stages, with the
+// geometric conditions of the query (modules, centre distances, profile shift,
+// clearance: geometry::TrainRules) as one more test on each gear and each stage. Gear g is a
 // driver when g is even (N1, N3, ...) and driven when odd; stage s meshes gears 2s and
 // 2s+1; the reduction is fixedDriven * (driven teeth) / (fixedDriver * (driver teeth)).
 class CompoundRules {
@@ -117,6 +120,8 @@ class CompoundRules {
   Usage ownedCount_{};
   bool hunting_ = false, coaxial_ = false;
   Distinct distinct_ = Distinct::None;
+  // The geometric conditions (modules, centre distances, clearance), where any is asked.
+  std::optional<geometry::TrainRules> geometry_;
 };
 
 template <typename Visit>
