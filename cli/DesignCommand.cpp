@@ -145,6 +145,9 @@ std::optional<std::string> ReadFormat(const DesignOptions& o, Plan& plan) {
   else return "--format accepts text, csv or json";
   if (o.list && plan.format != Format::Text)
     return "--list prints text rows; it cannot be combined with --format " + *o.format;
+  return {};
+}
+
 // Comma-separated items, each read by `read`; nothing when one fails.
 template <typename T, typename Read>
 std::optional<std::vector<T>> ParseList(const std::string& text, Read read) {

@@ -44,6 +44,8 @@ inline bool SignalPending(pid_t pid, int signal) {
   for (std::string line; std::getline(status, line);)
     if (line.rfind("ShdPnd:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
   return false;
+}
+
 // Runs `program` with `args` to its end, its standard output and error going to files
 // "stdout" and "stderr" in `dir`.
 inline Outcome RunProgram(const char* program, const std::vector<std::string>& args,
