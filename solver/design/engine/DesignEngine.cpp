@@ -31,7 +31,7 @@ constexpr std::size_t kLargestSnapshot = 1 << 16;
 constexpr std::size_t kBatch = 1 << 14;
 // A part hands its closest trains to the run's collector whenever it holds this many,
 // so that parts under way never hold much.
-constexpr std::size_t kPartHolds = 1 << 16;
+constexpr std::size_t kPartHolds = 1 << 12;
 // Work units of the cost model per second on one core of a desktop like ours.
 constexpr double kUnitsPerSecond = 2.5e8;
 

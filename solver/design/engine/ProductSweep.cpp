@@ -14,7 +14,7 @@ namespace quenmar::design::detail {
 namespace {
 
 constexpr double kMostBlockTuples = 2.5e7;  // combinations one block may spell out
-constexpr std::size_t kPartHolds = 1 << 16;
+constexpr std::size_t kPartHolds = 1 << 12;
 
 // Sorts values that all lie in [lo, hi] and drops repeats: a radix sort of their offsets
 // from lo, eleven bits a pass.

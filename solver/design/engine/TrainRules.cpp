@@ -29,7 +29,17 @@ CompoundRules::CompoundRules(const DesignQuery& query) {
   hunting_ = query.huntingTooth;
   coaxial_ = query.coaxial;
   distinct_ = query.distinct;
-  if (const geometry::TrainRules g(query.geometry, Stages(), coaxial_); g.Filters()) geometry_.emplace(g);
+  if (const geometry::TrainRules g(query.geometry, Stages(), coaxial_); g.Filters()) {
+    geometry_.emplace(g);
+    for (int st = 0; st < Stages(); ++st) {
+      const int drivers = std::max(0, hi_[2 * st] - lo_[2 * st] + 1), driven = std::max(0, hi_[2 * st + 1] - lo_[2 * st + 1] + 1);
+      meshFits_[st].assign(static_cast<std::size_t>(drivers) * static_cast<std::size_t>(driven), 0);
+      for (int d = 0; d < drivers; ++d)
+        for (int n = 0; n < driven; ++n)
+          meshFits_[st][static_cast<std::size_t>(d * driven + n)] =
+              geometry_->MeshFits(st, lo_[2 * st] + d, lo_[2 * st + 1] + n) ? 1 : 0;
+    }
+  }
   // A gear too large, or too small for its bore, whatever it meshes with, is no value at all.
   for (int g = 0; g < gears_; ++g)
     for (int v = std::max(lo_[g], 1); v <= std::min(hi_[g], kMaxTeeth); ++v)
@@ -47,8 +57,8 @@ bool CompoundRules::StageAdmits(int s, const int* teeth, int from) const {
   if (hunting_ && std::gcd(driver, driven) != 1) return false;
   const int first = from / 2;
   if (coaxial_ && s > first && driver + driven != teeth[2 * first] + teeth[2 * first + 1]) return false;
-  // The geometry of the stages placed: all of them from the first, or this one alone.
-  if (geometry_ && !(from == 0 ? geometry_->StageFits(s, teeth) : geometry_->MeshFits(s, driver, driven)))
+  // The geometry: this stage's pair alone, and once the last stage is placed, the whole.
+  if (geometry_ && (!MeshFits(s, driver, driven) || (from == 0 && s == Stages() - 1 && !geometry_->StageFits(s, teeth))))
     return false;
   return true;
 }

@@ -120,8 +120,15 @@ class CompoundRules {
   Usage ownedCount_{};
   bool hunting_ = false, coaxial_ = false;
   Distinct distinct_ = Distinct::None;
-  // The geometric conditions (modules, centre distances, clearance), where any is asked.
+  // The geometric conditions (modules, centre distances, clearance), where any is asked;
+  // what each stage's pair decides alone is tabled once per stage, the rest (what spans
+  // stages, as clearance does) is judged once the last stage is placed.
   std::optional<geometry::TrainRules> geometry_;
+  std::array<std::vector<std::uint8_t>, kMaxStages> meshFits_;
+  bool MeshFits(int s, int driver, int driven) const {
+    const int span = hi_[2 * s + 1] - lo_[2 * s + 1] + 1;
+    return meshFits_[s][static_cast<std::size_t>((driver - lo_[2 * s]) * span + driven - lo_[2 * s + 1])] != 0;
+  }
 };
 
 template <typename Visit>
