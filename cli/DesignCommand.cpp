@@ -1,20 +1,29 @@
 #include "DesignCommand.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <cstdio>
+#include <memory>
+#include <numbers>
 #include <ostream>
+#include <thread>
 #include <vector>
 
 #include "DesignFormat.h"
 #include "DesignInput.h"
 #include "DesignSearch.h"
 #include "DesignSetup.h"
+#include "OutlineExport.h"
 #include "ProgressBar.h"
 #include "ResultsFile.h"
 #include "SearchSolutions.h"
+#include "TextFormat.h"
 
 namespace quenmar::cli {
 
@@ -25,12 +34,21 @@ using namespace quenmar::design;
 constexpr const char* kProgram = "quenmar-solve";
 constexpr std::int64_t kLargestCount = 10'000'000;
 constexpr int kDefaultMin = 10, kDefaultMax = 25;  // the form's start-up limits
+// Searches estimated to take longer run only with --force.
+constexpr double kLongestUnforced = 30 * 60;
+
+std::string Threads(int threads) {
+  const int n = threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  return std::to_string(n) + (n == 1 ? " thread" : " threads");
+}
 
 enum class Format { Text, Csv, Json };
 
 struct Plan {
   DesignQuery query;
   Format format = Format::Text;
+  geometry::OutlineFormat outlineFormat = geometry::OutlineFormat::Svg;
+  double kerf = 0;
 };
 
 std::optional<std::int64_t> ParseCount(std::string_view text, std::int64_t low, std::int64_t high) {
@@ -130,6 +148,149 @@ std::optional<std::string> ReadFormat(const DesignOptions& o, Plan& plan) {
   return {};
 }
 
+// Comma-separated items, each read by `read`; nothing when one fails.
+template <typename T, typename Read>
+std::optional<std::vector<T>> ParseList(const std::string& text, Read read) {
+  std::vector<T> items;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::optional<T> item = read(text.substr(start, comma == std::string::npos ? comma : comma - start));
+    if (!item) return {};
+    items.push_back(*item);
+    if (comma == std::string::npos) return items;
+    start = comma + 1;
+  }
+}
+
+// A decimal as written, within [low, high], or (low, high] where low itself is refused.
+std::optional<double> ParseLength(std::string_view text, double low, double high, bool lowAllowed = true) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(value <= high) ||
+      !(value > low || (lowAllowed && value == low)))
+    return {};
+  return value;
+}
+
+// An exact length, a decimal as written or a fraction A/B, within (0, high] (or [0, high]).
+std::optional<geometry::Exact> ParseExact(std::string_view text, double high, bool zero = false) {
+  const Parsed<Rational> parsed = ParseTarget(text);
+  const auto* value = std::get_if<Rational>(&parsed);
+  const std::optional<Fraction> f = value ? value->AsFraction() : std::nullopt;
+  constexpr std::uint64_t kLargest = std::numeric_limits<std::int64_t>::max();
+  if (!f || f->num > kLargest || f->den > kLargest || (f->num == 0 && !zero) || ToDouble(*f) > high) return {};
+  return geometry::Exact{static_cast<std::int64_t>(f->num), static_cast<std::int64_t>(f->den)};
+}
+
+// "S=VALUE" or "S=VALUE±TOL" (also written +-), or "equal".
+std::optional<std::string> ParseCentreDistances(const std::string& text, int stages, geometry::GeometryOptions& g) {
+  const std::string accepts = "--centre-distance accepts equal, or S=VALUE or S=VALUE\u00b1TOL for a stage S "
+                              "from 1 to " + std::to_string(stages) + " (mm, such as 1=50 or 2=40.5\u00b10.1), "
+                              "separated by commas";
+  const auto items = ParseList<std::string>(text, [](std::string item) { return std::optional(item); });
+  for (const std::string& item : *items) {
+    if (item == "equal") {
+      g.equalCentreDistances = true;
+      continue;
+    }
+    const std::size_t equals = item.find('=');
+    const auto stage = ParseCount(std::string_view(item).substr(0, equals), 1, stages);
+    if (equals == std::string::npos || !stage) return accepts;
+    std::string_view rest = std::string_view(item).substr(equals + 1), tolerance = "0";
+    for (std::string_view sign : {"\u00b1", "+-"})
+      if (const std::size_t at = rest.find(sign); at != std::string_view::npos) {
+        tolerance = rest.substr(at + sign.size());
+        rest = rest.substr(0, at);
+        break;
+      }
+    const auto value = ParseExact(rest, 1e5), within = ParseExact(tolerance, 1e5, true);
+    if (!value || !within) return accepts;
+    g.centreDistances.resize(std::max<std::size_t>(g.centreDistances.size(), *stage));
+    g.centreDistances[*stage - 1] = geometry::CentreDistance{*value, *within};
+  }
+  if (g.equalCentreDistances && std::any_of(g.centreDistances.begin(), g.centreDistances.end(), [](const auto& c) {
+        return c && c->tolerance.num != 0;
+      }))
+    return "--centre-distance equal takes one value for every stage, without a tolerance (such as equal,1=50)";
+  return {};
+}
+
+// The geometric options into the query, and where the outlines go.
+std::optional<std::string> ParseGeometry(const DesignOptions& o, Plan& plan) {
+  geometry::GeometryOptions& g = plan.query.geometry;
+  const int stages = StageCount(plan.query);
+  const std::string k = std::to_string(stages), shafts = std::to_string(stages + 1);
+  g.enabled = o.module || o.pressureAngle || o.centreDistance || o.profileShift || o.clearance || o.shaft ||
+              o.maxDiameter || o.fits;
+  const auto counted = [&](const auto& list, std::size_t per) { return list && (list->size() == 1 || list->size() == per); };
+  if (o.module) {
+    const auto modules = ParseList<geometry::Exact>(*o.module, [](const std::string& t) { return ParseExact(t, 100); });
+    if (!counted(modules, stages))
+      return "--module accepts one module for every stage or one per stage (" + k +
+             "), each a decimal or a fraction A/B above 0 and up to 100 mm, separated by commas";
+    g.modules = *modules;
+  }
+  if (o.pressureAngle) {
+    const auto angles = ParseList<double>(*o.pressureAngle, [](const std::string& t) { return ParseLength(t, 10, 30); });
+    if (!counted(angles, stages))
+      return "--pressure-angle accepts one angle for every stage or one per stage (" + k + "), each 10 to 30 degrees";
+    g.pressureAngles = *angles;
+  }
+  if (o.centreDistance)
+    if (auto problem = ParseCentreDistances(*o.centreDistance, stages, g)) return problem;
+  if (o.profileShift) {
+    g.maxShift = o.profileShift->empty() ? std::optional(1.0) : ParseLength(*o.profileShift, 0, 2);
+    if (!g.maxShift) return "--profile-shift accepts the largest shift of a gear, 0 to 2 (1 when given alone)";
+  }
+  if (o.clearance) {
+    const auto c = ParseLength(*o.clearance, 0, 1000);
+    if (!c) return "--clearance accepts a distance from 0 to 1000 mm";
+    g.clearance = *c;
+  }
+  if (o.shaft) {
+    const auto diameters = ParseList<double>(*o.shaft, [](const std::string& t) { return ParseLength(t, 0, 1000, false); });
+    if (!counted(diameters, stages + 1))
+      return "--shaft accepts one diameter for every shaft or one per shaft (" + shafts +
+             ", the input's first), each above 0 and up to 1000 mm";
+    g.shafts = *diameters;
+  }
+  if (o.maxDiameter) {
+    g.maxDiameter = ParseLength(*o.maxDiameter, 0, 1e5, false);
+    if (!g.maxDiameter) return "--max-diameter accepts a diameter above 0 and up to 100000 mm";
+  }
+  g.fits = o.fits;
+  if ((o.outlineFormat || o.kerf) && !o.outlines)
+    return std::string(o.kerf ? "--kerf" : "--outline-format") + " needs --outlines DIR, where the outlines go";
+  if (o.outlineFormat) {
+    if (*o.outlineFormat == "svg") plan.outlineFormat = geometry::OutlineFormat::Svg;
+    else if (*o.outlineFormat == "dxf") plan.outlineFormat = geometry::OutlineFormat::Dxf;
+    else return "--outline-format accepts svg or dxf";
+  }
+  if (o.kerf) {
+    const auto kerf = ParseLength(*o.kerf, 0, 2);
+    // The tightest curve of an outline is its root fillet, rounded as the rack's tip.
+    double smallest = 2;
+    for (int s = 0; s < stages; ++s) {
+      const double module = g.modules.empty() ? 1.0 : g.modules[g.modules.size() == 1 ? 0 : s].ToDouble();
+      const double angle = g.pressureAngles.empty() ? 20.0 : g.pressureAngles[g.pressureAngles.size() == 1 ? 0 : s];
+      smallest = std::min(smallest, 2 * geometry::GearCut{1, module, angle * std::numbers::pi / 180}.RackRounding());
+    }
+    if (!kerf || *kerf >= smallest)
+      return "--kerf accepts a width from 0 to 2 mm, below " + text::General(smallest, 6) +
+             " mm here (twice the smallest root rounding)";
+    plan.kerf = *kerf;
+  }
+  if (o.outlines) {
+    struct stat folder {};
+    const char* reason = nullptr;
+    if (o.outlines->empty() || ::stat(o.outlines->c_str(), &folder) != 0) reason = std::strerror(o.outlines->empty() ? ENOENT : errno);
+    else if (!S_ISDIR(folder.st_mode)) reason = std::strerror(ENOTDIR);
+    else if (::access(o.outlines->c_str(), W_OK | X_OK) != 0) reason = std::strerror(errno);
+    if (reason) return "--outlines cannot write to " + EscapeControls(*o.outlines) + ": " + reason;
+  }
+  return {};
+}
+
 // Every option into one query; the first problem found is the message.
 std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
   DesignQuery& q = plan.query;
@@ -217,6 +378,7 @@ std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
   if (auto problem = ReadFormat(o, plan)) return problem;
   q.huntingTooth = o.huntingTooth;
   q.coaxial = o.coaxial;
+  if (auto problem = ParseGeometry(o, plan)) return problem;
 
   // The form's defaults where a run lists every train within a range.
   if (q.best == 0) {
@@ -232,7 +394,7 @@ class TerminalOperations : public DesignOperations {
   TerminalOperations(bool drawBar, std::ostream& err) : drawBar_(drawBar), err_(err) {}
   void Progress(const DesignProgress& progress) override {
     if (!drawBar_) return;
-    DrawProgressBar(err_, progress.percent);
+    DrawProgressBar(err_, progress.percent, progress.elapsedSeconds > 3 ? progress.secondsLeft : -1);
     drawn_ = true;
   }
   void FinishBar() {
@@ -265,6 +427,34 @@ void WriteOutput(const Plan& plan, const DesignResult& result, bool list, const 
   if (!rows.empty()) sink(rows);
 }
 
+// The outlines of the first listed train, one file per gear and the train's, each
+// replacing its file only once all of them are written. Nothing when no train is listed.
+std::optional<std::string> WriteOutlines(const Plan& plan, const DesignResult& result, const std::string& folder) {
+  if (result.trains.empty()) return std::nullopt;
+  const geometry::TrainRules rules(plan.query.geometry, StageCount(plan.query), plan.query.coaxial);
+  const geometry::TrainGeometry train = rules.Evaluate(result.trains.front().teeth.data());
+  for (std::size_t g = 0; g < train.gears.size(); ++g) {
+    // A gear too small for its bore cannot be cut; --fits lists none.
+    const geometry::GearCut& cut = train.gears[g].cut;
+    const double bore = train.shaftDiameters[train.gears[g].shaft];
+    if (!(cut.RootRadius() > bore / 2) || !(bore > plan.kerf))
+      return "no outlines written: N" + std::to_string(g + 1) + " (" + std::to_string(cut.teeth) +
+             " teeth) cannot hold its " + text::General(bore, 6) + " mm bore" +
+             (bore > plan.kerf ? " inside its root circle" : " after the kerf") + " (--fits lists only trains that can)";
+  }
+  const auto files = geometry::TrainOutlineFiles(train, plan.outlineFormat, plan.kerf);
+  std::vector<std::unique_ptr<ResultsFileWriter>> writers;
+  for (const geometry::OutlineFile& file : files) {
+    writers.push_back(std::make_unique<ResultsFileWriter>());
+    if (const FileStatus opened = writers.back()->Open(folder + "/" + file.name); !opened.ok())
+      return "cannot write " + opened.message();
+    writers.back()->WriteText(file.text);
+  }
+  for (const auto& writer : writers)
+    if (const FileStatus closed = writer->Close(); !closed.ok()) return "cannot write " + closed.message();
+  return std::nullopt;
+}
+
 }  // namespace
 
 int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream& err,
@@ -273,6 +463,19 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
   if (const auto problem = BuildPlan(options, plan)) {
     err << kProgram << ": " << *problem << '\n';
     return 2;
+  }
+
+  // A search that would take hours is refused unless asked for: say how long, and what
+  // to narrow.
+  if (!options.force) {
+    const DesignEstimate estimate = EstimateDesignSearch(plan.query, options.threads);
+    if (estimate.seconds > kLongestUnforced) {
+      err << kProgram << ": this search would take about " << Duration(estimate.seconds) << " on "
+          << Threads(options.threads) << " (" << text::General(estimate.combinations, 2)
+          << " combinations of teeth): narrow the ranges of " << estimate.narrow
+          << ", or add --force to run it anyway\n";
+      return 2;
+    }
   }
 
   // The file is opened before the search, so that a path that cannot be written is
@@ -287,7 +490,7 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
   const TemporaryFileNotice notice(env, file);
 
   TerminalOperations ops(env.progressBar, err);
-  const DesignResult result = RunDesignSearch(plan.query, ops, env.stopRequested);
+  const DesignResult result = RunDesignSearch(plan.query, ops, env.stopRequested, options.threads);
   ops.FinishBar();
 
   // Every byte of the output goes through this one sink: the file, or standard output.
@@ -301,6 +504,12 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
   if (file.isOpen()) {
     if (const FileStatus closed = file.Close(); !closed.ok()) {
       err << kProgram << ": cannot write " << closed.message() << '\n';
+      return 1;
+    }
+  }
+  if (options.outlines) {
+    if (const auto problem = WriteOutlines(plan, result, *options.outlines)) {
+      err << kProgram << ": " << *problem << '\n';
       return 1;
     }
   }

@@ -22,6 +22,13 @@ struct DesignOptions {
   std::optional<std::string> setup;  // a setup file of quenmar-design, alone with output options
   bool huntingTooth = false, coaxial = false, list = false;
   std::string output;  // empty: standard output
+  int threads = 0;     // 0: every core
+  bool force = false;  // run even a search estimated to take hours
+  // The geometry of the trains (any of them adds its columns to CSV and JSON), and the
+  // outlines of the first listed train.
+  std::optional<std::string> module, pressureAngle, centreDistance, profileShift, clearance, shaft,
+      maxDiameter, outlines, outlineFormat, kerf;
+  bool fits = false;
 };
 
 // Same exit statuses as RunSolve.

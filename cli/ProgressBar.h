@@ -3,14 +3,32 @@
 
 #include <ostream>
 #include <string>
+#include <string>
 
 namespace quenmar::cli {
 
-inline void DrawProgressBar(std::ostream& err, int percent) {
+// "2 h 5 min", "12 min", "40 s": a time for a person to read.
+inline std::string Duration(double seconds) {
+  const long long s = static_cast<long long>(seconds + 0.5);
+  if (s >= 3600) return std::to_string(s / 3600) + " h " + std::to_string(s % 3600 / 60) + " min";
+  if (s >= 60) return std::to_string((s + 30) / 60) + " min";
+  return std::to_string(s) + " s";
+}
+
+// secondsLeft, where known (not negative), follows the bar as "  about 2 min left"; 0
+// clears that text at the end.
+inline void DrawProgressBar(std::ostream& err, int percent, double secondsLeft = -1) {
   constexpr int kWidth = 40;
   const int filled = percent * kWidth / 100;
   err << "\rSOLUTION PROGRESS=> [" << std::string(filled, '#') << std::string(kWidth - filled, '.')
-      << "] " << percent << "%" << std::flush;
+      << "] " << percent << "%";
+  if (secondsLeft >= 0) {
+    // Padded, so that a shorter text covers a longer one drawn before it.
+    std::string left = secondsLeft < 0.5 ? "" : "  about " + Duration(secondsLeft) + " left";
+    left.resize(24, ' ');
+    err << left;
+  }
+  err << std::flush;
 }
 
 }  // namespace quenmar::cli

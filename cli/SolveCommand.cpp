@@ -156,6 +156,12 @@ bool WithinFormLimits(const std::vector<std::pair<std::string, std::string>>& gi
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
+std::optional<int> ParseThreads(const std::string& text) {
+  const auto v = ParseInteger(text);
+  if (!v || *v < 1 || *v > 1024) return std::nullopt;
+  return static_cast<int>(*v);
+}
+
 }  // namespace
 
 int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
@@ -192,23 +198,52 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
       {"--setup", "Run a setup saved by quenmar-design (its JSON file), sorted by difference with its "
                   "Max trains as --max-solutions; only --format, --list, --output and --date may "
                   "join it", "FILE"},
+      {"--module", "Module of the gears, mm: one for every stage or one per stage, each a decimal or a "
+                   "fraction A/B above 0 and up to 100 (default 1). Any geometric option adds to CSV and "
+                   "JSON each stage's module, centre distance, shifts and contact ratio, and the worst clearance", "M,..."},
+      {"--pressure-angle", "Pressure angle, degrees: one for every stage or one per stage, 10..30 (default 20)", "A,..."},
+      {"--centre-distance", "Centre distances, mm: S=VALUE or S=VALUE+-TOL (or \u00b1TOL) for a stage S, "
+                            "separated by commas; or equal: every stage the same (compared exactly)", "SPEC"},
+      {"--profile-shift", "Reach a centre distance by profile shift, up to MAX per gear, 0..2 (1 when given "
+                          "alone); refuses pointed tips and undercut pinions", "MAX"},
+      {"--clearance", "Least gap between a tip circle and a shaft its gear does not sit on, mm, 0..1000 (default 0.5)", "C"},
+      {"--shaft", "Shaft diameters, mm: one for every shaft or one per shaft (input first), above 0 and up to 1000 "
+                  "(default 3)", "D,..."},
+      {"--max-diameter", "The largest tip diameter of any gear, mm, above 0 and up to 100000", "D"},
+      {"--outlines", "Write the outlines of the first listed train into DIR at true scale: one file per gear "
+                     "(N1-16.svg, ...) and train.svg", "DIR"},
+      {"--outline-format", "Outlines as svg (the default) or dxf", "FORMAT"},
+      {"--kerf", "Cutting width of a laser or cutter, 0..2 mm: outlines offset by half of it", "K"},
   };
   // Options beyond the form's: given any of them, the exact design search runs.
   constexpr std::size_t kFirstDesignOption = 7;
   std::vector<std::string> texts(std::size(valued));
   for (std::size_t i = 0; i < std::size(valued); ++i)
     app.add_option(valued[i][0], texts[i], valued[i][1])->type_name(valued[i][2]);
+  app.get_option("--profile-shift")->expected(0, 1);
   Arguments a;
   a.date = env.today;
-  bool huntingTooth = false, coaxial = false;
+  bool huntingTooth = false, coaxial = false, fits = false;
   app.add_flag("--list", a.list,
                "Print only the solution rows, sorted as the solution list holds them (or as --sort says)");
   app.add_flag("--hunting-tooth", huntingTooth,
                "Only trains whose every mesh has teeth counts with no common factor");
   app.add_flag("--coaxial", coaxial,
                "Only trains whose every stage has the same tooth sum (output in line with the input)");
+  app.add_flag("--fits", fits,
+               "Only trains whose gears clear the shafts they do not sit on by the clearance, hold their "
+               "shafts and mesh with a contact ratio of at least 1");
   app.add_option("--output", a.output, "Write to FILE (replaced) instead of standard output")
       ->type_name("FILE");
+  std::string threads;
+  bool force = false;
+  app.add_option("--threads", threads,
+                 "Threads of a design search, 1..1024 (default: every core); the output is the same "
+                 "for every count. The window's search always runs on one thread")
+      ->type_name("N");
+  app.add_flag("--force", force,
+               "Run a design search that would take hours (without it, such a search is refused "
+               "with an estimate of its time and the ranges to narrow)");
   app.set_version_flag("--version", std::string(kProgram) + " 1.01");
   try {
     app.parse(argc, argv);
@@ -228,18 +263,24 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
     err << kProgram << ": --output accepts a file name, not an empty one\n";
     return 2;
   }
+  if (app.get_option("--threads")->count() > 0 && !ParseThreads(threads)) {
+    err << kProgram << ": --threads accepts a whole number of threads from 1 to 1024\n";
+    return 2;
+  }
   if (app.get_option("--setup")->count() > 0) {
     // The setup says what to search; only how the output is written may be added.
     for (const char* option : {"--config", "--min", "--max", "--target", "--range", "--max-solutions",
                                "--stages", "--sort", "--best", "--distinct", "--gears",
-                               "--hunting-tooth", "--coaxial"})
+                               "--hunting-tooth", "--coaxial", "--module", "--pressure-angle",
+                               "--centre-distance", "--profile-shift", "--clearance", "--shaft",
+                               "--max-diameter", "--fits", "--outlines", "--outline-format", "--kerf"})
       if (app.get_option(option)->count() > 0) {
         err << kProgram << ": --setup cannot be combined with " << option
             << " (the setup file describes the search)\n";
         return 2;
       }
   }
-  bool design = huntingTooth || coaxial || !WithinFormLimits(given);
+  bool design = huntingTooth || coaxial || fits || !WithinFormLimits(given);
   for (std::size_t i = kFirstDesignOption; i < std::size(valued); ++i)
     design = design || app.get_option(valued[i][0])->count() > 0;
   if (design) {
@@ -254,7 +295,12 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
           {"--max-solutions", &options.maxSolutions}, {"--stages", &options.stages},
           {"--sort", &options.sort},        {"--best", &options.best},
           {"--distinct", &options.distinct}, {"--format", &options.format},
-          {"--gears", &options.gears},      {"--setup", &options.setup}};
+          {"--gears", &options.gears},      {"--setup", &options.setup},
+          {"--module", &options.module},
+          {"--pressure-angle", &options.pressureAngle}, {"--centre-distance", &options.centreDistance},
+          {"--profile-shift", &options.profileShift}, {"--clearance", &options.clearance},
+          {"--shaft", &options.shaft}, {"--max-diameter", &options.maxDiameter},
+          {"--outlines", &options.outlines}, {"--outline-format", &options.outlineFormat}, {"--kerf", &options.kerf}};
       for (const auto& [name, field] : fields)
         if (option == name) *field = text;
     }
@@ -266,8 +312,11 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
     options.date = a.date;
     options.huntingTooth = huntingTooth;
     options.coaxial = coaxial;
+    options.fits = fits;
     options.list = a.list;
     options.output = a.output;
+    if (!threads.empty()) options.threads = *ParseThreads(threads);
+    options.force = force;
     return RunDesignSolve(options, out, err, env);
   }
   if (const auto problem = Validate(given, a)) {

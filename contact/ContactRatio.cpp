@@ -94,6 +94,15 @@ double ConvertPitchOrModule(double value) {
   return Reported(Quotient(kMillimetresPerInch, value));
 }
 
+double MeshContactRatio(double tipRadius1, double baseRadius1, double tipRadius2,
+                        double baseRadius2, double centreDistance, double sinWorkingAngle,
+                        double basePitch) {
+  const double pathOfContact = std::sqrt(tipRadius1 * tipRadius1 - baseRadius1 * baseRadius1) +
+                               std::sqrt(tipRadius2 * tipRadius2 - baseRadius2 * baseRadius2) -
+                               centreDistance * sinWorkingAngle;
+  return Quotient(pathOfContact, basePitch);
+}
+
 GearPairGeometry ComputeGearPair(const GearPairInput& in) {
   const double theta = PressureAngleRadians(in.pressureAngleDegrees);
   const double cosTheta = std::isfinite(theta) ? std::cos(theta) : kUndefined;
@@ -130,9 +139,7 @@ GearPairGeometry ComputeGearPair(const GearPairInput& in) {
   const double ro1In = ro1 * toInches, ro2In = ro2 * toInches;
   const double rb1In = rb1 * toInches, rb2In = rb2 * toInches;
   const double pIn = p * toInches, cdIn = cd * toInches;
-  const double pathOfContact = std::sqrt(ro1In * ro1In - rb1In * rb1In) +
-                               std::sqrt(ro2In * ro2In - rb2In * rb2In) - cdIn * sinTheta;
-  const double contactRatio = Quotient(pathOfContact, pIn * cosTheta);
+  const double contactRatio = MeshContactRatio(ro1In, rb1In, ro2In, rb2In, cdIn, sinTheta, pIn * cosTheta);
 
   GearPairGeometry g;
   g.pitchDiameter1 = Reported(d1);

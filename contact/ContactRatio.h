@@ -59,4 +59,14 @@ double ConvertPitchOrModule(double value);
 // fails; see GearPairGeometry for what undefined quantities become.
 GearPairGeometry ComputeGearPair(const GearPairInput& input);
 
+// The contact ratio of two external spur gears in mesh: the path of contact (each tip
+// circle's reach along the line of action, less the part beyond the pitch point) over the
+// base pitch. Every length in one unit; at the standard centre distance the working
+// pressure angle is the pressure angle. The calculator and the geometry of whole trains
+// (profile-shifted gears at a working centre distance) both use it. NaN when the base pitch
+// is 0.
+double MeshContactRatio(double tipRadius1, double baseRadius1, double tipRadius2,
+                        double baseRadius2, double centreDistance, double sinWorkingAngle,
+                        double basePitch);
+
 }  // namespace quenmar

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(FuzzRowParser FuzzSolveArguments FuzzSearch FuzzContactRatio)
+[ ${#targets[@]} -gt 0 ] || targets=(FuzzRowParser FuzzSolveArguments FuzzSearch FuzzDesign FuzzContactRatio)
 
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi

@@ -3,8 +3,10 @@
 # A new option of quenmar-solve goes into one of these two lists; one whose values can be
 # listed also gets a branch in the case below.
 _quenmar_solve_valued='--config --min --max --target --range --max-solutions --date --output
-    --stages --sort --best --distinct --format --gears --setup'
-_quenmar_solve_switches='--list --hunting-tooth --coaxial --help --version'
+    --stages --sort --best --distinct --format --gears --setup --threads
+    --module --pressure-angle --centre-distance --profile-shift --clearance --shaft --max-diameter
+    --outlines --outline-format --kerf'
+_quenmar_solve_switches='--list --hunting-tooth --coaxial --fits --force --help --version'
 
 # The configurations, index first, as --config takes them.
 _quenmar_solve_configurations=(
@@ -74,7 +76,20 @@ _quenmar_solve()
             fi
             return
             ;;
-        --min | --max | --target | --range | --max-solutions | --best)
+        --centre-distance)
+            COMPREPLY=($(compgen -W 'equal' -- "$cur"))
+            return
+            ;;
+        --outlines)
+            _filedir -d
+            return
+            ;;
+        --outline-format)
+            COMPREPLY=($(compgen -W 'svg dxf' -- "$cur"))
+            return
+            ;;
+        --min | --max | --target | --range | --max-solutions | --best | --module | --pressure-angle | \
+            --profile-shift | --clearance | --shaft | --max-diameter | --kerf)
             return
             ;;
     esac

@@ -5,6 +5,7 @@
 
 #include "ResultsFile.h"
 #include "TextFormat.h"
+#include "TrainGeometry.h"
 
 namespace quenmar::design {
 
@@ -27,6 +28,35 @@ nlohmann::ordered_json Whole(const std::string& digits) {
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   if (error == std::errc() && end == digits.data() + digits.size()) return value;
   return digits;
+}
+
+// The geometry's columns after the teeth: per stage its module, centre distance, the
+// two gears' shifts and the contact ratio, then the worst clearance; shortest exact text.
+std::vector<std::string> GeometryNames(int stages) {
+  std::vector<std::string> names;
+  for (int s = 1; s <= stages; ++s) {
+    const std::string n = std::to_string(s);
+    names.insert(names.end(), {"module_" + n, "centre_distance_" + n, "shift_N" + std::to_string(2 * s - 1),
+                               "shift_N" + std::to_string(2 * s), "contact_ratio_" + n});
+  }
+  names.push_back("worst_clearance");
+  return names;
+}
+
+std::vector<double> GeometryValues(const geometry::TrainRules& rules, const DesignTrain& train) {
+  const geometry::TrainGeometry g = rules.Evaluate(train.teeth.data());
+  std::vector<double> values;
+  for (const geometry::Mesh& m : g.meshes)  // + 0.0: an unshifted gear's shift prints 0, not -0
+    values.insert(values.end(), {m.gear[0].module, m.workingCentre, m.gear[0].shift + 0.0, m.gear[1].shift + 0.0,
+                                 m.contactRatio});
+  values.push_back(g.worstClearance);
+  return values;
+}
+
+void AppendShortest(std::string& out, double value) {
+  char buffer[32];
+  const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  out.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 SortOrder EffectiveSort(const DesignQuery& query) {
@@ -131,6 +161,11 @@ void WriteDesignCsv(const DesignQuery& query, const DesignResult& result, const 
   std::string& csv = chunks.text();
   csv = "difference,relative_ppm,reduction,numerator,denominator,variants";
   for (int g = 1; g <= GearCount(query); ++g) csv += ",N" + std::to_string(g);
+  std::optional<geometry::TrainRules> rules;
+  if (query.geometry.enabled) {
+    rules.emplace(query.geometry, StageCount(query), query.coaxial);
+    for (const std::string& name : GeometryNames(StageCount(query))) csv += ',' + name;
+  }
   csv += "\r\n";
   for (const DesignTrain& train : result.trains) {
     AppendDouble(csv, train.dDifference);
@@ -145,6 +180,11 @@ void WriteDesignCsv(const DesignQuery& query, const DesignResult& result, const 
       csv += ',';
       AppendWhole(csv, teeth);
     }
+    if (rules)
+      for (double value : GeometryValues(*rules, train)) {
+        csv += ',';
+        AppendShortest(csv, value);
+      }
     csv += "\r\n";
     chunks.Next();
   }
@@ -189,6 +229,26 @@ void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const
       {"gears", query.ownedGears.empty() ? json(nullptr) : json(query.ownedGears)},
       {"hunting_tooth", query.huntingTooth},
       {"coaxial", query.coaxial}};
+  std::optional<geometry::TrainRules> rules;
+  if (const geometry::GeometryOptions& g = query.geometry; g.enabled) {
+    rules.emplace(g, StageCount(query), query.coaxial);
+    json modules = json::array(), distances = json::array();
+    for (const geometry::Exact& m : g.modules) modules.push_back(m.ToDouble());
+    for (std::size_t s = 0; s < g.centreDistances.size(); ++s)
+      if (g.centreDistances[s])
+        distances.push_back({{"stage", s + 1}, {"value", g.centreDistances[s]->value.ToDouble()},
+                             {"tolerance", g.centreDistances[s]->tolerance.ToDouble()}});
+    const auto optional = [](const std::optional<double>& v) { return v ? json(*v) : json(nullptr); };
+    doc["geometry"] = {{"modules", modules},
+                       {"pressure_angles", g.pressureAngles},
+                       {"centre_distances", distances},
+                       {"equal_centre_distances", g.equalCentreDistances},
+                       {"max_shift", optional(g.maxShift)},
+                       {"clearance", g.clearance},
+                       {"shafts", g.shafts},
+                       {"fits", g.fits},
+                       {"max_diameter", optional(g.maxDiameter)}};
+  }
 
   Chunks chunks(sink);
   std::string& text = chunks.text();
@@ -198,13 +258,18 @@ void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const
   text += ",\n  \"solutions\": [";
   bool first = true;
   for (const DesignTrain& train : result.trains) {
-    const json solution = {{"difference", train.dDifference},
-                           {"relative_ppm", train.relativePpm},
-                           {"reduction", train.dReduction},
-                           {"numerator", train.reduction.num},
-                           {"denominator", train.reduction.den},
-                           {"variants", train.variants},
-                           {"teeth", train.teeth}};
+    json solution = {{"difference", train.dDifference},
+                     {"relative_ppm", train.relativePpm},
+                     {"reduction", train.dReduction},
+                     {"numerator", train.reduction.num},
+                     {"denominator", train.reduction.den},
+                     {"variants", train.variants},
+                     {"teeth", train.teeth}};
+    if (rules) {
+      const std::vector<std::string> names = GeometryNames(StageCount(query));
+      const std::vector<double> values = GeometryValues(*rules, train);
+      for (std::size_t i = 0; i < names.size(); ++i) solution[names[i]] = values[i];
+    }
     text += first ? "\n    " : ",\n    ";
     text += solution.dump();
     first = false;

@@ -13,7 +13,11 @@ namespace quenmar::design {
 
 // RFC 4180, lines ending in CRLF: the header row
 // "difference,relative_ppm,reduction,numerator,denominator,variants,N1,...,Nk", then one
-// row per train. Locale-free numbers; doubles with 17 significant digits.
+// row per train. Locale-free numbers; doubles with 17 significant digits. Where the
+// query's geometry is enabled, each stage s adds "module_s,centre_distance_s,
+// shift_N(2s-1),shift_N(2s),contact_ratio_s" and the row ends with "worst_clearance"
+// (shortest text that reads back exactly); JSON's solutions hold the same fields and
+// its inputs a "geometry" object.
 std::string DesignCsv(const DesignQuery& query, const DesignResult& result);
 
 // One JSON document: the inputs (configuration index and name or stages, minima,

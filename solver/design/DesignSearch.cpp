@@ -9,6 +9,7 @@
 #include "Exact.h"
 #include "SolutionRow.h"
 #include "TextFormat.h"
+#include "TrainGeometry.h"
 
 namespace quenmar::design {
 
@@ -129,20 +130,20 @@ std::optional<std::string> CheckDesignQuery(const DesignQuery& query) {
   if (!query.tolerance && query.best == 0) return "a range is needed unless the best trains are asked for";
   if (query.tolerance && query.tolerance->amount.Denominator() == "0")
     return "the range must have a denominator above 0";
+  if (auto geometric = geometry::CheckGeometry(query.geometry, StageCount(query), query.minTeeth, query.maxTeeth))
+    return geometric;
   return detail::CheckMemory(query);
 }
 
-DesignEstimate EstimateDesignSearch(const DesignQuery& query, int /*threads*/) {
-  DesignEstimate estimate;
-  estimate.combinations = 1;
-  for (int g = 0; g < GearCount(query); ++g)
-    estimate.combinations *= std::max(0, query.maxTeeth[g] - query.minTeeth[g] + 1);
-  return estimate;
+std::int64_t MostKeptTrains() { return std::min(kMostTrains, detail::MostAffordable()); }
+
+DesignEstimate EstimateDesignSearch(const DesignQuery& query, int threads) {
+  return detail::Estimate(query, threads);
 }
 
 DesignResult RunDesignSearch(const DesignQuery& query, DesignOperations& operations,
-                             const std::atomic<bool>* stop, int /*threads*/) {
-  return detail::RunEngine(query, operations, stop);
+                             const std::atomic<bool>* stop, int threads) {
+  return detail::RunEngine(query, operations, stop, threads);
 }
 
 }  // namespace quenmar::design

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "GeometryOptions.h"
 #include "TrainConfiguration.h"
 
 namespace quenmar::design {
@@ -98,6 +99,9 @@ struct DesignQuery {
   std::vector<int> ownedGears;           // a multiset of teeth counts; empty: any count
   bool huntingTooth = false;             // gcd(driver, driven) == 1 in every mesh in use
   bool coaxial = false;                  // every stage in use has the same tooth sum
+  // Modules, centre distances, profile shift, clearance (TrainGeometry.h): trains that
+  // miss a condition asked for are not listed; enabled adds the geometry to CSV and JSON.
+  geometry::GeometryOptions geometry;
 };
 
 // The gears a train of the query reports (k of the configuration, or 2 * stages) and
@@ -107,9 +111,14 @@ int StageCount(const DesignQuery& query);
 
 // Everything a query must satisfy before it runs: bound lists of the right length,
 // teeth within 1..500, owned gears within 1..500, best and cap within their limits, a
-// tolerance unless best > 0, and trains to keep that fit the memory a desktop can spare
+// tolerance unless best > 0, geometric options that some train could meet
+// (geometry::CheckGeometry), and trains to keep that fit the memory a desktop can spare
 // (the message then says what to ask for instead). One line, or nothing when it may run.
 std::optional<std::string> CheckDesignQuery(const DesignQuery& query);
+
+// The most trains a run may list or keep in the memory a desktop can spare (a little
+// below kMostTrains); CheckDesignQuery refuses more.
+std::int64_t MostKeptTrains();
 
 // How long a query would take, roughly, on this kind of machine with `threads` cores
 // (0: every core), for a warning before a run that would take hours.

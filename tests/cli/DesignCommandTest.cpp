@@ -1,5 +1,5 @@
-// quenmar-solve's design searches run as a process: what they list is checked against a
-// brute force over exact fractions, their refusals line by line.
+// quenmar-solve's design searches run as a process: what they list is checked against the
+// reference (the plain loops over exact rationals), their refusals line by line.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,15 +10,15 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <nlohmann/json.hpp>
-#include <numeric>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "CsvReader.h"
+#include "DesignInput.h"
+#include "DesignReference.h"
 #include "ProcessTestFolder.h"
 #include "WorkedExample.h"
 
@@ -28,7 +28,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using u128 = unsigned __int128;
+using namespace quenmar::design;
 
 using quenmar::testing::Outcome;
 using quenmar::testing::ReadFile;
@@ -63,107 +63,30 @@ class DesignProcess : public quenmar::testing::ProcessTestFolder {
 
 };
 
-// A free train of stages as the plain nested loops see it, N1 outermost.
-struct Query {
-  std::vector<int> lo, hi;
-  u128 targetNum = 0, targetDen = 1;
-  // Tolerance as a fraction of the target (relative) or absolute; none with best only.
-  std::optional<std::pair<u128, u128>> absolute, relative;
-  std::size_t best = 0;
-  std::optional<std::size_t> cap;
-  std::string distinct;  // "", "meshes", "gears"
-  std::vector<int> owned;
-  bool hunting = false, coaxial = false;
-};
-
 struct Listed {
   std::vector<int> teeth;
-  u128 num, den;  // the reduction in lowest terms
+  std::uint64_t num, den;  // the reduction in lowest terms
   std::int64_t variants = 1;
   friend bool operator==(const Listed&, const Listed&) = default;
+  friend std::ostream& operator<<(std::ostream& out, const Listed& t) {
+    for (int teeth : t.teeth) out << teeth << ' ';
+    return out << "(" << t.num << "/" << t.den << ", " << t.variants << ")";
+  }
 };
 
-u128 Gcd(u128 a, u128 b) {
-  while (b) a = std::exchange(b, a % b);
-  return a;
+std::vector<Listed> Trains(const std::vector<DesignTrain>& trains) {
+  std::vector<Listed> listed;
+  for (const DesignTrain& t : trains) listed.push_back({t.teeth, t.reduction.num, t.reduction.den, t.variants});
+  return listed;
 }
 
-// |R - T| as the pair (numerator, denominator), for exact comparisons.
-std::pair<u128, u128> Difference(const Listed& t, const Query& q) {
-  const u128 a = t.num * q.targetDen, b = q.targetNum * t.den;
-  return {a > b ? a - b : b - a, t.den * q.targetDen};
+// What the reference lists for a free train of stages (their number from the bounds).
+std::vector<DesignTrain> Reference(DesignQuery q) {
+  q.stages = static_cast<int>(q.minTeeth.size() / 2);
+  return quenmar::reference::ReferenceSearch(q).trains;
 }
 
-std::vector<Listed> BruteForce(const Query& q) {
-  const std::size_t n = q.lo.size();
-  std::vector<Listed> trains;
-  std::map<std::vector<int>, std::size_t> firstOfKey;
-  // Each gear's counts in ascending order: its range, or the owned counts inside it.
-  std::vector<std::vector<int>> values(n);
-  for (std::size_t g = 0; g < n; ++g)
-    for (int t = q.lo[g]; t <= q.hi[g]; ++t)
-      if (q.owned.empty() || std::count(q.owned.begin(), q.owned.end(), t) > 0) values[g].push_back(t);
-  std::vector<std::size_t> at(n, 0);
-  std::vector<int> teeth(n);
-  while (true) {
-    for (std::size_t g = 0; g < n; ++g) teeth[g] = values[g][at[g]];
-    bool ok = true;
-    u128 num = 1, den = 1;
-    for (std::size_t s = 0; s < n; s += 2) {
-      den *= teeth[s];
-      num *= teeth[s + 1];
-      ok = ok && (!q.hunting || std::gcd(teeth[s], teeth[s + 1]) == 1) &&
-           (!q.coaxial || teeth[s] + teeth[s + 1] == teeth[0] + teeth[1]);
-    }
-    if (!q.owned.empty()) {
-      for (int t : teeth)
-        ok = ok && std::count(teeth.begin(), teeth.end(), t) <= std::count(q.owned.begin(), q.owned.end(), t);
-    }
-    const u128 common = Gcd(num, den);
-    Listed train{teeth, num / common, den / common};
-    const auto [dn, dd] = Difference(train, q);
-    if (q.absolute) ok = ok && dn * q.absolute->second <= q.absolute->first * dd;
-    if (q.relative)  // |R - T| <= T * a / b
-      ok = ok && dn * q.targetDen * q.relative->second <= q.targetNum * q.relative->first * dd;
-    if (ok) {
-      std::vector<int> key;
-      if (q.distinct == "meshes") {
-        std::vector<std::pair<int, int>> meshes;
-        for (std::size_t s = 0; s < n; s += 2) meshes.emplace_back(teeth[s], teeth[s + 1]);
-        std::sort(meshes.begin(), meshes.end());
-        for (auto [a, b] : meshes) key.insert(key.end(), {a, b});
-      } else if (q.distinct == "gears") {
-        std::vector<int> drivers, driven;
-        for (std::size_t s = 0; s < n; s += 2) drivers.push_back(teeth[s]), driven.push_back(teeth[s + 1]);
-        std::sort(drivers.begin(), drivers.end());
-        std::sort(driven.begin(), driven.end());
-        key = drivers;
-        key.push_back(0);
-        key.insert(key.end(), driven.begin(), driven.end());
-      }
-      if (key.empty() || !firstOfKey.contains(key)) {
-        if (!key.empty()) firstOfKey[key] = trains.size();
-        trains.push_back(train);
-      } else {
-        ++trains[firstOfKey[key]].variants;
-      }
-    }
-    std::size_t g = n;
-    while (g > 0 && at[g - 1] + 1 == values[g - 1].size()) at[g - 1] = 0, --g;
-    if (g == 0) break;
-    ++at[g - 1];
-  }
-  if (q.best > 0) {
-    std::stable_sort(trains.begin(), trains.end(), [&q](const Listed& a, const Listed& b) {
-      const auto [an, ad] = Difference(a, q);
-      const auto [bn, bd] = Difference(b, q);
-      return an * bd < bn * ad;
-    });
-    trains.resize(std::min(trains.size(), q.best));
-  }
-  if (q.cap && trains.size() > *q.cap) trains.resize(*q.cap);
-  return trains;
-}
+Tolerance Within(const char* text) { return std::get<Tolerance>(quenmar::design::ParseTolerance(text)); }
 
 std::vector<Listed> FromCsv(const std::string& text) {
   const auto records = quenmar::testing::ReadCsv(text);
@@ -189,7 +112,7 @@ TEST_F(DesignProcess, ListsWhatTheExactLoopsList) {
   struct Case {
     const char* name;
     std::vector<std::string> args;
-    Query query;
+    DesignQuery query;
   };
   const std::vector<int> lo2{10, 20, 10, 20}, hi2{20, 60, 20, 60};
   const std::vector<int> lo3{6, 20, 6, 20, 6, 20}, hi3{9, 40, 9, 40, 9, 40};
@@ -197,39 +120,93 @@ TEST_F(DesignProcess, ListsWhatTheExactLoopsList) {
   const Case cases[] = {
       {"FractionTargetRelativeRange",
        {"--target", "127/50", "--range", "2000ppm", "--max-solutions", "100000"},
-       {.lo = lo2, .hi = hi2, .targetNum = 127, .targetDen = 50, .relative = {{2000, 1000000}}, .cap = 100000}},
+       {.minTeeth = lo2, .maxTeeth = hi2, .target = Rational(127, 50), .tolerance = Within("2000ppm"), .maxSolutions = 100000}},
       {"BestWithTiesAtTheKthPlace", {"--target", "4", "--best", "7"},
-       {.lo = lo2, .hi = hi2, .targetNum = 4, .targetDen = 1, .best = 7}},
+       {.minTeeth = lo2, .maxTeeth = hi2, .target = Rational(4), .best = 7}},
       {"BestBoundedByARangeAndCapped",
        {"--target", "2.5", "--best", "50", "--range", "0.001", "--max-solutions", "9"},
-       {.lo = lo2, .hi = hi2, .targetNum = 5, .targetDen = 2, .absolute = {{1, 1000}}, .best = 50, .cap = 9}},
+       {.minTeeth = lo2, .maxTeeth = hi2, .target = Rational(5, 2), .tolerance = Within("0.001"), .best = 50, .maxSolutions = 9}},
       {"DistinctMeshes", {"--target", "3", "--range", "0.05", "--distinct", "meshes"},
-       {.lo = lo2, .hi = hi2, .targetNum = 3, .targetDen = 1, .absolute = {{5, 100}}, .cap = 100, .distinct = "meshes"}},
+       {.minTeeth = lo2, .maxTeeth = hi2, .target = Rational(3), .tolerance = Within("0.05"), .maxSolutions = 100,
+        .distinct = Distinct::Meshes}},
       {"DistinctGearsThreeStagesPercent",
        {"--target", "64.5", "--range", "0.5%", "--distinct", "gears", "--max-solutions", "5000"},
-       {.lo = lo3, .hi = hi3, .targetNum = 129, .targetDen = 2, .relative = {{5, 1000}}, .cap = 5000, .distinct = "gears"}},
+       {.minTeeth = lo3, .maxTeeth = hi3, .target = Rational(129, 2), .tolerance = Within("0.5%"), .maxSolutions = 5000,
+        .distinct = Distinct::Gears}},
       {"OwnedGearsRepeatedCounts", {"--gears", Join(owned), "--target", "4", "--range", "3"},
-       {.lo = std::vector<int>(4, 20), .hi = std::vector<int>(4, 127), .targetNum = 4, .targetDen = 1,
-        .absolute = {{3, 1}}, .cap = 100, .owned = owned}},
+       {.minTeeth = std::vector<int>(4, 20), .maxTeeth = std::vector<int>(4, 127), .target = Rational(4),
+        .tolerance = Within("3"), .maxSolutions = 100, .ownedGears = owned}},
       {"HuntingCoaxialBestDistinct",
        {"--hunting-tooth", "--coaxial", "--best", "10", "--target", "9", "--distinct", "gears"},
-       {.lo = lo2, .hi = hi2, .targetNum = 9, .targetDen = 1, .best = 10, .distinct = "gears",
-        .hunting = true, .coaxial = true}},
+       {.minTeeth = lo2, .maxTeeth = hi2, .target = Rational(9), .best = 10, .distinct = Distinct::Gears,
+        .huntingTooth = true, .coaxial = true}},
       {"CapInLoopOrder", {"--target", "3", "--range", "1", "--max-solutions", "17", "--hunting-tooth"},
-       {.lo = lo2, .hi = hi2, .targetNum = 3, .targetDen = 1, .absolute = {{1, 1}}, .cap = 17, .hunting = true}},
+       {.minTeeth = lo2, .maxTeeth = hi2, .target = Rational(3), .tolerance = Within("1"), .maxSolutions = 17,
+        .huntingTooth = true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const int stages = static_cast<int>(c.query.lo.size() / 2);
+    const int stages = static_cast<int>(c.query.minTeeth.size() / 2);
     std::vector<std::string> args{"--stages", std::to_string(stages), "--format", "csv"};
-    if (c.query.owned.empty())
-      args.insert(args.end(), {"--min", Join(c.query.lo), "--max", Join(c.query.hi)});
+    if (c.query.ownedGears.empty())
+      args.insert(args.end(), {"--min", Join(c.query.minTeeth), "--max", Join(c.query.maxTeeth)});
     args.insert(args.end(), c.args.begin(), c.args.end());
     const Outcome o = Run(args);
     ASSERT_EQ(o.status, 0) << o.err;
-    const std::vector<Listed> expected = BruteForce(c.query);
+    const std::vector<Listed> expected = Trains(Reference(c.query));
     EXPECT_FALSE(expected.empty());
     EXPECT_EQ(FromCsv(o.out), expected);
+  }
+}
+
+// A train exactly at the edge of the range, far below the target, in each unit; ties at
+// the K-th place with the target far above every reduction, also among owned gears: as
+// the reference lists them.
+TEST_F(DesignProcess, EdgesAndTiesAsTheReferenceListsThem) {
+  const std::vector<std::string> edge1{"--stages", "1", "--min", "500,1", "--max", "500,1", "--target", "50"},
+      edge2{"--stages", "2", "--min", "500,1,500,1", "--max", "500,1,500,1", "--target", "1"},
+      far{"--stages", "2", "--min", "150,1,150,1", "--max", "500,30,500,30"};
+  const auto plus = [](std::vector<std::string> a, std::vector<std::string> b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  const std::vector<int> far1{150, 1, 150, 1}, far2{500, 30, 500, 30};
+  const std::vector<int> owned{200, 200, 300, 300, 500, 500, 3, 3, 4, 4, 5, 5, 6, 6};
+  const struct {
+    std::vector<std::string> args;
+    DesignQuery query;
+  } cases[] = {
+      {plus(edge1, {"--range", "49.998", "--list"}),
+       {.minTeeth = {500, 1}, .maxTeeth = {500, 1}, .target = Rational(50), .tolerance = Within("49.998"), .maxSolutions = 100}},
+      {plus(edge2, {"--range", "0.999996", "--list"}),
+       {.minTeeth = {500, 1, 500, 1}, .maxTeeth = {500, 1, 500, 1}, .target = Rational(1), .tolerance = Within("0.999996"), .maxSolutions = 100}},
+      {plus(edge2, {"--range", "999996ppm", "--list"}),
+       {.minTeeth = {500, 1, 500, 1}, .maxTeeth = {500, 1, 500, 1}, .target = Rational(1), .tolerance = Within("999996ppm"), .maxSolutions = 100}},
+      {plus(edge2, {"--range", "99.9996%", "--list"}),
+       {.minTeeth = {500, 1, 500, 1}, .maxTeeth = {500, 1, 500, 1}, .target = Rational(1), .tolerance = Within("99.9996%"), .maxSolutions = 100}},
+      {plus(far, {"--target", "100000", "--best", "398", "--format", "csv"}),
+       {.minTeeth = far1, .maxTeeth = far2, .target = Rational(100000), .best = 398}},
+      {plus(far, {"--gears", Join(owned), "--target", "100", "--best", "58", "--format", "csv"}),
+       {.minTeeth = far1, .maxTeeth = far2, .target = Rational(100), .best = 58, .ownedGears = owned}},
+  };
+  for (const auto& c : cases) {
+    std::string command;
+    for (const std::string& a : c.args) command += " " + a;
+    SCOPED_TRACE(command);
+    const Outcome o = Run(c.args);
+    ASSERT_EQ(o.status, 0) << o.err;
+    DesignQuery q = c.query;
+    const bool list = c.args.back() == "--list";
+    if (list) q.sort = SortOrder::Text;
+    const std::vector<DesignTrain> expected = Reference(q);
+    ASSERT_FALSE(expected.empty());
+    if (!list) {
+      EXPECT_EQ(FromCsv(o.out), Trains(expected));
+      continue;
+    }
+    std::string rows;
+    for (const DesignTrain& t : expected) rows += FormatDesignRow(t, q.target) + "\n";
+    EXPECT_EQ(o.out, rows);
   }
 }
 
@@ -248,12 +225,10 @@ TEST_F(DesignProcess, FormatsAndOrdersAgree) {
   ASSERT_GT(found.size(), 20u);
   std::vector<Listed> byDifference = FromCsv(run({"--format", "csv", "--sort", "difference"}));
   EXPECT_TRUE(std::is_permutation(found.begin(), found.end(), byDifference.begin(), byDifference.end()));
-  const Query q{.targetNum = 314159, .targetDen = 10000};
-  EXPECT_TRUE(std::is_sorted(byDifference.begin(), byDifference.end(), [&q](const Listed& a, const Listed& b) {
-    const auto [an, ad] = Difference(a, q);
-    const auto [bn, bd] = Difference(b, q);
-    return an * bd < bn * ad;
-  }));
+  const DesignQuery q{.configuration = 6, .minTeeth = {8, 20, 8, 20, 8, 20}, .maxTeeth = {12, 36, 12, 36, 12, 36},
+                      .target = Rational(314159, 10000), .tolerance = Within("0.2"), .maxSolutions = 100000,
+                      .sort = SortOrder::Difference};
+  EXPECT_EQ(byDifference, Trains(quenmar::reference::ReferenceSearch(q).trains));
 
   const nlohmann::json doc = nlohmann::json::parse(run({"--format", "json", "--sort", "difference"}));
   ASSERT_EQ(doc["solutions"].size(), byDifference.size());
@@ -435,10 +410,11 @@ TEST_F(DesignProcess, HelpGivesEveryLimit) {
 
 TEST_F(DesignProcess, InterruptWritesTheBestSoFar) {
   const fs::path file = dir_ / "best.json";
-  // Six free stages of 1..500 teeth: far more than this test waits for, however fast.
+  // Six free stages of 1..500 teeth: far more than this test waits for, however fast
+  // (so long that it runs only when forced).
   const std::string lo = "1,1,1,1,1,1,1,1,1,1,1,1", hi = "500,500,500,500,500,500,500,500,500,500,500,500";
   const pid_t pid = Start({"--stages", "6", "--min", lo, "--max", hi, "--target", "3.14159265358979",
-                           "--best", "10", "--format", "json", "--output", file.string()});
+                           "--best", "10", "--format", "json", "--output", file.string(), "--force"});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   ASSERT_EQ(kill(pid, SIGINT), 0);
   std::thread guard([pid] {  // against a search that ignores the signal
@@ -469,7 +445,7 @@ TEST_F(DesignProcess, StoppedCsvRunAndSecondSignal) {
     SCOPED_TRACE(signals);
     { std::ofstream(file) << "the previous run\n"; }
     const pid_t pid = Start({"--stages", "6", "--min", lo, "--max", hi, "--target", "1", "--range", "100",
-                             "--max-solutions", "5000000", "--format", "csv", "--output", file.string()});
+                             "--max-solutions", "5000000", "--format", "csv", "--output", file.string(), "--force"});
     ASSERT_TRUE(WaitForTemporaryFile(file, pid));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     for (int s = 0; s < signals; ++s) {

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace quenmar::testing {
 
@@ -43,6 +44,26 @@ inline bool SignalPending(pid_t pid, int signal) {
   for (std::string line; std::getline(status, line);)
     if (line.rfind("ShdPnd:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
   return false;
+}
+
+// Runs `program` with `args` to its end, its standard output and error going to files
+// "stdout" and "stderr" in `dir`.
+inline Outcome RunProgram(const char* program, const std::vector<std::string>& args,
+                          const std::filesystem::path& dir) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::vector<char*> argv{const_cast<char*>(program)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    if (!freopen((dir / "stdout").c_str(), "w", stdout) || !freopen((dir / "stderr").c_str(), "w", stderr))
+      _exit(99);
+    execv(argv[0], argv.data());
+    _exit(98);
+  }
+  int raw = 0;
+  waitpid(pid, &raw, 0);
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), ReadFile(dir / "stdout"),
+          ReadFile(dir / "stderr")};
 }
 
 // A test with a folder of its own, named after the test, emptied before and removed after.

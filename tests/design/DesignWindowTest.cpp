@@ -21,6 +21,7 @@
 #include "DesignDriver.h"
 #include "DesignHelp.h"
 #include "DesignInputs.h"
+#include "DesignReference.h"
 #include "DesignSetup.h"
 #include "TrainDrawing.h"
 #include "TrainLayout.h"
@@ -61,55 +62,31 @@ TrainTableModel* Model(const QWidget& window) {
   return static_cast<TrainTableModel*>(Results(window)->model());
 }
 
-// |num/den - a/b| as a fraction (numerator, denominator) of 128-bit integers; small trains only.
-struct Gap {
-  __int128 num, den;
-  friend bool operator<(const Gap& x, const Gap& y) { return x.num * y.den < y.num * x.den; }
-  friend bool operator==(const Gap& x, const Gap& y) { return x.num * y.den == y.num * x.den; }
-};
-Gap GapOf(__int128 num, __int128 den, __int128 a, __int128 b) {
-  const __int128 d = num * b - a * den;
-  return {d < 0 ? -d : d, den * b};
-}
-Gap GapOf(const std::vector<int>& teeth, __int128 a, __int128 b) {
-  __int128 num = 1, den = 1;
-  for (std::size_t i = 0; i < teeth.size(); ++i) (i % 2 ? num : den) *= teeth[i];
-  return GapOf(num, den, a, b);
-}
-
-// Every train of the loops over the given teeth of each gear (N1 outermost, ascending) that
-// `keep` accepts, ordered by exact difference from a/b with ties in loop order.
-template <typename Keep>
-std::vector<std::vector<int>> BruteForce(const std::vector<std::vector<int>>& values, __int128 a,
-                                         __int128 b, Keep keep) {
-  std::vector<std::vector<int>> found;
-  std::vector<std::size_t> at(values.size(), 0);
-  std::vector<int> n(values.size());
-  while (true) {
-    for (std::size_t g = 0; g < n.size(); ++g) n[g] = values[g][at[g]];
-    if (keep(n)) found.push_back(n);
-    int g = static_cast<int>(n.size()) - 1;
-    while (g >= 0 && at[g] + 1 == values[g].size()) at[g] = 0, --g;
-    if (g < 0) break;
-    ++at[g];
-  }
-  std::stable_sort(found.begin(), found.end(),
-                   [&](const auto& x, const auto& y) { return GapOf(x, a, b) < GapOf(y, a, b); });
-  return found;
+// What the reference lists for the window's query: sorted by exact difference, ties in
+// loop order, at most 10000 (the window's Max trains).
+DesignQuery Query(int configuration, std::vector<int> lo, std::vector<int> hi, const char* target,
+                  const char* tolerance = nullptr) {
+  DesignQuery q;
+  q.configuration = configuration;
+  q.stages = configuration == kConfigurationCount ? static_cast<int>(lo.size() / 2) : 0;
+  q.minTeeth = std::move(lo);
+  q.maxTeeth = std::move(hi);
+  q.target = std::get<Rational>(ParseTarget(target));
+  if (tolerance) q.tolerance = std::get<Tolerance>(ParseTolerance(tolerance));
+  q.maxSolutions = 10000;
+  q.sort = SortOrder::Difference;
+  return q;
 }
 
-std::vector<std::vector<int>> Ranges(const std::vector<int>& lo, const std::vector<int>& hi) {
-  std::vector<std::vector<int>> values(lo.size());
-  for (std::size_t g = 0; g < lo.size(); ++g)
-    for (int t = lo[g]; t <= hi[g]; ++t) values[g].push_back(t);
-  return values;
+std::vector<std::vector<int>> Expected(const DesignQuery& q) {
+  std::vector<std::vector<int>> teeth;
+  for (const DesignTrain& t : reference::ReferenceSearch(q).trains) teeth.push_back(t.teeth);
+  return teeth;
 }
 
-bool DriversDifferFromDriven(const std::vector<int>& n) {
-  for (std::size_t d = 0; d < n.size(); d += 2)
-    for (std::size_t v = 1; v < n.size(); v += 2)
-      if (n[d] == n[v]) return false;
-  return true;
+// |R - T| of a train of the query, exactly.
+mpq_class Gap(const DesignQuery& q, const std::vector<int>& teeth) {
+  return abs(reference::ReductionOf(q, teeth) - reference::Exact(q.target));
 }
 
 }  // namespace
@@ -155,10 +132,9 @@ class DesignWindowTest : public QObject {
     QVERIFY(!Find<QWidget>(*w, "Target")->isEnabled());
     QVERIFY(WaitFinished(*w));
 
-    const auto expected = BruteForce(Ranges({8, 30, 8, 30}, {40, 130, 40, 130}), 12, 1, [](const auto& n) {
-      return DriversDifferFromDriven(n) && std::gcd(n[0], n[1]) == 1 && std::gcd(n[2], n[3]) == 1 &&
-             n[0] + n[1] == n[2] + n[3] && !(Gap{2, 1000} < GapOf(n, 12, 1));
-    });
+    DesignQuery q = Query(1, {8, 30, 8, 30, 10, 10}, {40, 130, 40, 130, 10, 10}, "12", "0.002");
+    q.huntingTooth = q.coaxial = true;
+    const auto expected = Expected(q);
     QCOMPARE(Rows(*w), expected);
     QVERIFY(!expected.empty());
     QCOMPARE(Status(*w), QStringLiteral("%1 trains; finished").arg(expected.size()));
@@ -218,16 +194,13 @@ class DesignWindowTest : public QObject {
     QTest::mouseClick(Find<QPushButton>(*w, "Search"), Qt::LeftButton);
     QVERIFY(WaitFinished(*w));
 
-    // The ten best lie within 1e-4; the brute force keeps only those.
-    const __int128 pi = 314159265358979, scale = 100000000000000;
-    const auto all = BruteForce(Ranges(lo, hi), pi, scale, [&](const auto& n) {
-      return DriversDifferFromDriven(n) && !(Gap{1, 10000} < GapOf(n, pi, scale));
-    });
-    QVERIFY(all.size() >= 10);
+    DesignQuery q = Query(6, lo, hi, "3.14159265358979");
+    q.best = 10;
+    const auto all = Expected(q);
     const auto rows = Rows(*w);
     QCOMPARE(rows.size(), std::size_t{10});
     for (std::size_t i = 0; i < rows.size(); ++i)  // the same differences as the ten best (ties may swap)
-      QVERIFY(GapOf(rows[i], pi, scale) == GapOf(all[i], pi, scale));
+      QVERIFY(Gap(q, rows[i]) == Gap(q, all[i]));
     QCOMPARE(Status(*w), QStringLiteral("10 trains; finished"));
     // The difference is R - T with its sign; as seconds a day, a train above the target loses time.
     auto signs = [&] {
@@ -236,6 +209,7 @@ class DesignWindowTest : public QObject {
       return shown;
     };
     QString expectedSigns;
+    const __int128 pi = 314159265358979, scale = 100000000000000;
     for (int r = 0; r < 10; ++r) {
       const QStringList f = Model(*w)->index(r, TrainTableModel::FractionText).data().toString().split('/');
       expectedSigns += __int128(f[0].toLongLong()) * scale > pi * f[1].toLongLong() ? '+' : '-';
@@ -273,9 +247,7 @@ class DesignWindowTest : public QObject {
     TypeInto(*w, "Tolerance", "0.05");
     QTest::keyClick(Find<QLineEdit>(*w, "Tolerance"), Qt::Key_Enter);
     QVERIFY(WaitFinished(*w));
-    const auto expected = BruteForce(Ranges(lo, hi), 100, 1, [](const auto& n) {
-      return !(Gap{5, 100} < GapOf(n, 100, 1));
-    });
+    const auto expected = Expected(Query(kConfigurationCount, lo, hi, "100", "0.05"));
     QVERIFY(!expected.empty());
     QCOMPARE(Rows(*w), expected);
     QCOMPARE(Results(*w)->model()->headerData(TrainTableModel::FirstGear + 7, Qt::Horizontal).toString(), QStringLiteral("N8"));
@@ -310,20 +282,14 @@ class DesignWindowTest : public QObject {
     QTest::keyClick(Find<QLineEdit>(*w, "Target"), Qt::Key_Return);
     QVERIFY(WaitFinished(*w));
 
-    const auto all = BruteForce({set, set, set, set}, 127, 100, [&](const auto& n) {
-      std::vector<int> left = set;  // each gear of the set used at most once
-      for (int t : n) {
-        auto it = std::find(left.begin(), left.end(), t);
-        if (it == left.end()) return false;
-        left.erase(it);
-      }
-      return !(Gap{1, 100} < GapOf(n, 127, 100));  // the closest 20 lie well inside
-    });
-    QVERIFY(all.size() >= 20);
+    DesignQuery q = Query(kConfigurationCount, {20, 20, 20, 20}, {127, 127, 127, 127}, "127/100", "0.01");
+    q.best = 20;
+    q.ownedGears = set;
+    const auto all = Expected(q);
     const auto rows = Rows(*w);
     QCOMPARE(rows.size(), std::size_t{20});
-    QVERIFY(GapOf(rows[0], 127, 100) == (Gap{0, 1}));
-    for (std::size_t i = 0; i < rows.size(); ++i) QVERIFY(GapOf(rows[i], 127, 100) == GapOf(all[i], 127, 100));
+    QVERIFY(Gap(q, rows[0]) == 0);
+    for (std::size_t i = 0; i < rows.size(); ++i) QVERIFY(Gap(q, rows[i]) == Gap(q, all[i]));
   }
 
   // Stop (Escape or the button) during a wide search keeps what was found and says so.
@@ -337,7 +303,7 @@ class DesignWindowTest : public QObject {
       TypeRanges(*w, std::vector<int>(12, 1), std::vector<int>(12, 500));
       TypeInto(*w, "Target", "3.14159265358979");
       TypeInto(*w, "Tolerance", "0.0000000001");
-      TypeSpin(*w, "Max trains", 10000000);
+      TypeSpin(*w, "Max trains", 5000000);
       int kept = 0;
       for (int wait = 250; kept == 0 && wait <= 16000; wait *= 2) {
         QTest::keyClick(Find<QLineEdit>(*w, "Tolerance"), Qt::Key_Return);

@@ -1,370 +1,654 @@
 #include "DesignEngine.h"
 
-#include <algorithm>
-#include <cmath>
-#include <limits>
-#include <numeric>
-#include <unordered_map>
-#include <vector>
+#include <oneapi/tbb/global_control.h>
+#include <oneapi/tbb/info.h>
+#include <oneapi/tbb/task_arena.h>
 
-#include "DesignCollector.h"
-#include "DesignProducts.h"
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <thread>
+
+#include "Collectors.h"
+#include "Loops.h"
+#include "Parts.h"
+#include "ProductSweep.h"
+#include "Results.h"
+#include "TailTable.h"
+#include "TrainRules.h"
 
 namespace quenmar::design::detail {
 
-Plan MakePlan(const DesignQuery& query) {
-  Plan plan;
-  plan.gears = GearCount(query);
-  plan.stages = plan.gears / 2;
-  plan.tie.fill(-1);
-  for (int g = 0; g < plan.gears; ++g) {
-    plan.lo[g] = query.minTeeth[g];
-    plan.hi[g] = query.maxTeeth[g];
-  }
-  if (query.stages == 0) {
-    const TrainConfiguration& config = Configuration(query.configuration);
-    if (config.tieN1N3) plan.tie[2] = 0;
-    if (config.tieN2N4) plan.tie[3] = 1;
-    if (config.tieN3N5) plan.tie[4] = 2;
-    plan.exclusion = config.driversDifferFromDriven;
-    if (config.family == Family::Double) {
-      plan.fixedDriver = static_cast<std::uint64_t>(query.minTeeth[4]);
-      plan.fixedDriven = static_cast<std::uint64_t>(query.minTeeth[5]);
-    }
-  }
-  plan.owned = !query.ownedGears.empty();
-  for (int teeth : query.ownedGears) ++plan.ownedCount[teeth];
-  plan.hunting = query.huntingTooth;
-  plan.coaxial = query.coaxial;
-  return plan;
-}
-
-std::optional<std::string> CheckMemory(const DesignQuery& query) {
-  constexpr double kBudget = 2.0 * 1024 * 1024 * 1024;
-  double kept = query.best > 0 ? static_cast<double>(query.best) : static_cast<double>(kMostTrains);
-  if (query.maxSolutions) kept = std::min<double>(kept, *query.maxSolutions + 1.0);
-  if (kept * Collector::kBytesPerKeptTrain > kBudget)
-    return "keeping " + std::to_string(static_cast<std::int64_t>(kept)) +
-           " trains would need more than 2 GiB: ask for fewer";
-  return std::nullopt;
-}
-
-Window WindowFor(const Fraction& target, double radius, std::uint64_t num, std::uint64_t den) {
-  constexpr long double kMargin = 1e-12L;
-  Window w;
-  if (std::isinf(radius)) return w;
-  const long double t = static_cast<long double>(target.num) / static_cast<long double>(target.den);
-  const long double scale = static_cast<long double>(den) / static_cast<long double>(num);
-  w.lo = std::max<long double>(0, (t - radius) * scale * (1 - kMargin));
-  w.hi = (t + radius) * scale * (1 + kMargin);
-  return w;
-}
-
 namespace {
 
-using Teeth12 = std::array<int, kMaxGears>;
+using Clock = std::chrono::steady_clock;
 
-// The last stages of a train as one sorted table: every combination of their gears
-// that passes the filters reading only those gears, ordered by (tooth sum when coaxial,
-// stage ratio). An entry's index is its rank in loop order, from which its teeth are
-// decoded, so sorting the hits by index restores loop order.
-class TailTable {
- public:
-  struct Entry {
-    double ratio;
-    std::uint32_t index;
-    std::uint32_t sum;
-  };
+// Runs keeping more trains than this take no snapshots while they run.
+constexpr std::size_t kLargestSnapshot = 1 << 16;
+// The most trains one call of Listed hands on.
+constexpr std::size_t kBatch = 1 << 14;
+// A part hands its closest trains to the run's collector whenever it holds this many,
+// so that parts under way never hold much.
+constexpr std::size_t kPartHolds = 1 << 12;
+// Work units of the cost model per second on one core of a desktop like ours.
+constexpr double kUnitsPerSecond = 2.5e8;
 
-  TailTable(const Plan& plan, int stages, Pacer& pacer)
-      : plan_(plan), first_(plan.gears - 2 * stages), gears_(2 * stages) {
-    std::uint64_t count = 1;
-    for (int g = 0; g < gears_; ++g) count *= static_cast<std::uint64_t>(Span(g));
-    entries_.reserve(static_cast<std::size_t>(count));
-    Teeth12 t{};
-    for (int g = 0; g < gears_; ++g) t[g] = plan.lo[first_ + g];
-    for (std::uint32_t index = 0; index < count; ++index) {
-      if ((index & 0xFFFFF) == 0xFFFFF) {
-        pacer.Work(0x100000);
-        if (pacer.Stopped()) return;  // the loops do not run then
-      }
-      Consider(t, index);
-      for (int g = gears_ - 1; g >= 0; --g) {  // the next combination in loop order
-        if (++t[g] <= plan.hi[first_ + g]) break;
-        t[g] = plan.lo[first_ + g];
-      }
-    }
-    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-      return a.sum != b.sum ? a.sum < b.sum : a.ratio < b.ratio;
-    });
-    for (std::size_t i = 0; i < entries_.size(); ++i)
-      if (i == 0 || entries_[i].sum != entries_[i - 1].sum) segments_.push_back(i);
-    segments_.push_back(entries_.size());
-  }
+int ThreadsFor(int requested) {
+  return requested > 0 ? requested : std::max(1, tbb::info::default_concurrency());
+}
 
-  int First() const { return first_; }
+// The most trains a run can keep within the memory budget.
+constexpr auto kMostAffordable = static_cast<std::int64_t>((kMemoryBudget - kEngineBytes) / kBytesPerKeptTrain) - 1;
 
-  // The indices, ascending, of the entries whose ratio lies in the window, among those
-  // with the given tooth sum (any sum when sum is 0).
-  void Find(const Window& w, std::uint32_t sum, std::vector<std::uint32_t>& hits) const {
-    hits.clear();
-    for (std::size_t s = 0; s + 1 < segments_.size(); ++s) {
-      const auto begin = entries_.begin() + static_cast<long>(segments_[s]);
-      const auto end = entries_.begin() + static_cast<long>(segments_[s + 1]);
-      if (sum != 0 && begin->sum != sum) continue;
-      auto at = std::lower_bound(begin, end, w.lo, [](const Entry& e, long double x) { return e.ratio < x; });
-      for (; at != end && at->ratio <= w.hi; ++at) hits.push_back(at->index);
-    }
-    std::sort(hits.begin(), hits.end());
-  }
+// A run given no cap lists as many trains as memory allows.
+std::int64_t CapOf(const DesignQuery& query) {
+  return query.maxSolutions.value_or(std::min(kMostTrains, kMostAffordable));
+}
 
-  void Decode(std::uint32_t index, int* teeth) const {
-    for (int g = gears_ - 1; g >= 0; --g) {
-      const auto span = static_cast<std::uint32_t>(Span(g));
-      teeth[first_ + g] = plan_.lo[first_ + g] + static_cast<int>(index % span);
-      index /= span;
-    }
-  }
+// How many trains the run's collectors keep: a listing its cap and one more, the best K
+// their K (or the cap and one more where that is smaller).
+std::int64_t KeptOf(const DesignQuery& query) {
+  if (query.best == 0) return CapOf(query) + 1;
+  return query.maxSolutions && *query.maxSolutions < query.best ? *query.maxSolutions + 1 : query.best;
+}
 
- private:
-  int Span(int g) const { return std::max(0, plan_.hi[first_ + g] - plan_.lo[first_ + g] + 1); }
+double Span(const CompoundRules& rules, int g) {
+  return rules.Tie(g) >= 0 ? 1.0 : static_cast<double>(rules.Values(g).size());
+}
 
-  void Consider(const Teeth12& t, std::uint32_t index) {
-    std::uint64_t num = 1, den = 1;
-    const int sum = t[0] + t[1];
-    for (int g = 0; g < gears_; ++g) {
-      if (plan_.owned) {  // this count, taken once more for each earlier gear of the same
-        int taken = 1;
-        for (int k = 0; k < g; ++k) taken += t[k] == t[g] ? 1 : 0;
-        if (taken > plan_.ownedCount[t[g]]) return;
-      }
-      if (g % 2 == 0) {
-        den *= static_cast<std::uint64_t>(t[g]);
-        continue;
-      }
-      num *= static_cast<std::uint64_t>(t[g]);
-      if (plan_.hunting && std::gcd(t[g - 1], t[g]) != 1) return;
-      if (plan_.coaxial && t[g - 1] + t[g] != sum) return;
-      if (plan_.exclusion)
-        for (int j = 0; j < gears_; j += 2)
-          for (int k = 1; k < gears_; k += 2)
-            if (t[j] == t[k]) return;
-    }
-    entries_.push_back(Entry{static_cast<double>(num) / static_cast<double>(den), index,
-                             plan_.coaxial ? static_cast<std::uint32_t>(sum) : 0u});
-  }
-
-  const Plan& plan_;
-  int first_, gears_;
-  std::vector<Entry> entries_;
-  std::vector<std::size_t> segments_;  // where each tooth sum starts, then the end
-};
-
-// The nested loops over N1..Nk in loop order (N1 outermost, each ascending), with the
-// ties set directly and every filter applied as soon as the gears it reads are placed.
-// The last gears are found rather than looped over: the last gear's teeth solved from
-// the target, or the last stages looked up in a sorted table.
-class Loops {
- public:
-  Loops(const Plan& plan, Collector& sink, Pacer& pacer, const TailTable* table, bool solveLast)
-      : plan_(plan), sink_(sink), pacer_(pacer), table_(table), solveLast_(solveLast),
-        prefix_(table ? table->First() : solveLast ? plan.gears - 1 : plan.gears) {
-    for (int v = 1; v <= kMaxTeeth; ++v)
-      if (!plan.owned || plan.ownedCount[v] > 0) values_.push_back(v);
-  }
-
-  void Run() { Gear(0, plan_.fixedDriven, plan_.fixedDriver); }
-
- private:
-  // Returns false when the search ends.
-  bool Gear(int g, std::uint64_t num, std::uint64_t den) {
-    if (g == prefix_) return Tail(num, den);
-    if (plan_.tie[g] >= 0) {
-      const int v = teeth_[plan_.tie[g]];
-      if (v < plan_.lo[g] || v > plan_.hi[g]) return true;
-      return Place(g, v, num, den);
-    }
-    for (auto at = std::lower_bound(values_.begin(), values_.end(), plan_.lo[g]);
-         at != values_.end() && *at <= plan_.hi[g]; ++at) {
-      if (!Place(g, *at, num, den)) return false;
-      if (g < 2) pacer_.Position(Done(g, *at));
-      if (pacer_.Stopped()) return false;
-    }
-    return true;
-  }
-
-  bool Place(int g, int v, std::uint64_t num, std::uint64_t den) {
-    if (!Allowed(g, v)) return true;
-    teeth_[g] = v;
-    if (plan_.owned) ++used_[v];
-    const bool driven = g % 2 == 1;
-    const bool more = Gear(g + 1, driven ? num * v : num, driven ? den : den * v);
-    if (plan_.owned) --used_[v];
-    return more;
-  }
-
-  bool Offer(std::uint64_t num, std::uint64_t den) {
-    const u128 diff = AbsoluteDifference(Fraction{num, den}, sink_.Target());
-    return sink_.Add(teeth_.data(), num, den, diff);
-  }
-
-  bool Tail(std::uint64_t num, std::uint64_t den) {
-    pacer_.Work(1);
-    if (table_ != nullptr) return TableTail(num, den);
-    if (!solveLast_) return Offer(num, den) && !pacer_.Stopped();
-    // The last gear, driven, from the target: R = num * v / den.
-    const int g = plan_.gears - 1;
-    const Window w = WindowFor(sink_.Target(), sink_.Radius(), num, den);
-    const long double first = std::max<long double>(plan_.lo[g], std::ceil(w.lo));
-    const long double last = std::min<long double>(plan_.hi[g], std::floor(w.hi));
-    if (first > last) return !pacer_.Stopped();
-    for (int v = static_cast<int>(first); v <= last; ++v) {
-      if (plan_.owned && plan_.ownedCount[v] == 0) continue;
-      if (!Allowed(g, v)) continue;
-      teeth_[g] = v;
-      pacer_.Work(1);
-      if (!Offer(num * static_cast<std::uint64_t>(v), den)) return false;
-    }
-    return !pacer_.Stopped();
-  }
-
-  bool TableTail(std::uint64_t num, std::uint64_t den) {
-    const int first = table_->First();
-    const auto sum = static_cast<std::uint32_t>(plan_.coaxial && first > 0 ? teeth_[0] + teeth_[1] : 0);
-    table_->Find(WindowFor(sink_.Target(), sink_.Radius(), num, den), sum, hits_);
-    pacer_.Work(static_cast<std::int64_t>(hits_.size()));
-    for (std::uint32_t index : hits_) {
-      table_->Decode(index, teeth_.data());
-      std::uint64_t n = num, d = den;
-      bool fits = true;
-      for (int g = first; g < plan_.gears && fits; ++g) {
-        fits = CrossesAllowed(g, teeth_[g]);
-        (g % 2 == 1 ? n : d) *= static_cast<std::uint64_t>(teeth_[g]);
-      }
-      if (plan_.owned) {
-        for (int g = first; g < plan_.gears; ++g) ++used_[teeth_[g]];
-        for (int g = first; g < plan_.gears; ++g) fits = fits && used_[teeth_[g]] <= plan_.ownedCount[teeth_[g]];
-        for (int g = first; g < plan_.gears; ++g) --used_[teeth_[g]];
-      }
-      if (fits && !Offer(n, d)) return false;
-    }
-    return !pacer_.Stopped();
-  }
-
-  // The exclusion between a gear of the table and the gears placed before it.
-  bool CrossesAllowed(int g, int v) const {
-    if (plan_.exclusion)
-      for (int j = 1 - g % 2; j < table_->First(); j += 2)
-        if (teeth_[j] == v) return false;
-    return true;
-  }
-
-  // How far the loops are once gear g (N1 or N2) has finished value v.
-  double Done(int g, int v) const {
-    const auto share = [&](int gear, int value) {
-      return static_cast<double>(value - plan_.lo[gear] + 1) / (plan_.hi[gear] - plan_.lo[gear] + 1);
-    };
-    if (g == 0) return share(0, v);
-    return (share(0, teeth_[0]) * (plan_.hi[0] - plan_.lo[0] + 1) - 1 + share(1, v)) /
-           (plan_.hi[0] - plan_.lo[0] + 1);
-  }
-
-  bool Allowed(int g, int v) const {
-    if (plan_.owned && used_[v] >= plan_.ownedCount[v]) return false;
-    if (plan_.exclusion)
-      for (int j = 1 - g % 2; j < g; j += 2)
-        if (teeth_[j] == v) return false;
-    if (g % 2 == 1) {
-      const int driver = teeth_[g - 1];
-      if (plan_.hunting && std::gcd(driver, v) != 1) return false;
-      if (plan_.coaxial && g > 1 && driver + v != teeth_[0] + teeth_[1]) return false;
-    }
-    return true;
-  }
-
-  const Plan& plan_;
-  Collector& sink_;
-  Pacer& pacer_;
-  const TailTable* table_;
-  bool solveLast_;
-  int prefix_;  // gears looped over; the rest are found
-  std::vector<int> values_;  // the teeth counts a gear may take at all, ascending
-  std::vector<std::uint32_t> hits_;
-  Teeth12 teeth_{};
-  std::array<int, kMaxTeeth + 1> used_{};
-};
-
-double Span(const Plan& plan, int g) { return std::max(0, plan.hi[g] - plan.lo[g] + 1); }
-
-// Chooses how the loops end: the cheapest of the plain last gear, the last gear solved
-// from the target, and a table of the last 1..stages stages that fits the budget,
-// by the work each would take (prefix combinations times a lookup, plus the table's
-// sort).
+// How the loops end, and what the choices cost in work units.
 struct Strategy {
   int tableStages = 0;  // 0: no table
-  bool solveLast = false;
-  double cost = 0;
+  bool lastGear = false;
+  double loopsWork = 0;
+  std::optional<double> sweepWork;
+  bool sweep = false;       // the product sweep, from the start
+  bool budgeted = false;    // a listing: the loops first, the sweep once they take longer
 };
 
-Strategy Choose(const Plan& plan, const EngineTuning& tuning) {
+Strategy Choose(const CompoundRules& rules, const DesignQuery& query, const EngineTuning& tuning) {
   Strategy best;
+  const int gears = rules.Gears(), last = gears - 1;
+  double all = 1;
+  for (int g = 0; g < gears; ++g) all *= Span(rules, g);
+  best.loopsWork = all;
   if (!tuning.shortcuts) return best;
-  bool tied = false;
-  for (int g = 0; g < plan.gears; ++g) tied = tied || plan.tie[g] >= 0;
-  const int last = plan.gears - 1;
-  bool lastIsSource = false;  // another gear takes the last gear's teeth
-  for (int g = 0; g < plan.gears; ++g) lastIsSource = lastIsSource || plan.tie[g] == last;
-  double prefix = 1;
-  for (int g = 0; g < last; ++g) prefix *= plan.tie[g] >= 0 ? 1 : Span(plan, g);
-  double bestCost = prefix * Span(plan, last);
-  if (plan.tie[last] < 0 && !lastIsSource) {
-    best.solveLast = true;
-    bestCost = prefix * 4;
+  bool tied = false, lastIsSource = false;
+  for (int g = 0; g < gears; ++g) {
+    tied = tied || rules.Tie(g) >= 0;
+    lastIsSource = lastIsSource || rules.Tie(g) == last;
   }
-  best.cost = bestCost;
-  if (tied) return best;
-  for (int h = 1; h <= plan.stages; ++h) {
-    if (tuning.tableStages >= 0 && h != tuning.tableStages) continue;
-    double head = 1, tail = 1;
-    for (int g = 0; g < plan.gears; ++g) (g < plan.gears - 2 * h ? head : tail) *= Span(plan, g);
-    if (tail > static_cast<double>(tuning.maxTableEntries)) break;
-    const double lookup = std::log2(tail + 2);
-    const double cost = head * (lookup + 2) + tail * (lookup + 1);
-    if (cost < bestCost || tuning.tableStages == h) {
-      bestCost = cost;
-      best = Strategy{h, false, cost};
+  if (rules.Tie(last) < 0 && !lastIsSource) {
+    best.lastGear = true;
+    best.loopsWork = all / std::max(1.0, Span(rules, last)) * 4;
+  }
+  if (!tied) {
+    for (int h = 1; h <= rules.Stages(); ++h) {
+      if (tuning.tableStages >= 0 && h != tuning.tableStages) continue;
+      const double tail = TailTable::Entries(rules, h);
+      if (tail > static_cast<double>(tuning.maxTableEntries)) break;
+      const double head = all / std::max(1.0, tail), lookup = std::log2(tail + 2);
+      const double work = head * (lookup + 2) + tail * (lookup + 1);
+      if (work < best.loopsWork || tuning.tableStages == h) {
+        best.loopsWork = work;
+        best.tableStages = h;
+        best.lastGear = false;
+      }
     }
+  }
+  if (tuning.products != 0) best.sweepWork = SweepWork(rules);
+  // A sweep of hours finds nothing until it has come far; the loops hand on trains from
+  // the start, which is worth more where neither would end.
+  constexpr double kHopeless = 1e12;
+  if (best.sweepWork && *best.sweepWork > kHopeless && tuning.products != 1) best.sweepWork.reset();
+  if (best.sweepWork) {
+    const bool cheaper = *best.sweepWork < best.loopsWork;
+    if (tuning.products == 1) best.sweep = true;
+    else if (query.best > 0) best.sweep = cheaper;
+    // A listing stops at its cap in loop order, which the loops may reach long before
+    // their end: they go first, and give way to the sweep once they have done its work.
+    else best.budgeted = std::max(*best.sweepWork, kUnitsPerSecond / 4) * 4 < best.loopsWork;
+  }
+  // Loops on a budget start at once: no table that takes longer to build than the budget.
+  if (best.budgeted && best.tableStages > 0 &&
+      TailTable::Entries(rules, best.tableStages) > std::max(*best.sweepWork, kUnitsPerSecond / 4) / 2) {
+    best.tableStages = 0;
+    best.lastGear = rules.Tie(last) < 0 && !lastIsSource;
   }
   return best;
 }
 
-}  // namespace
+// The prefixes that split the loops into parts: the first `depth` gears, every value
+// the rules admit, in loop order.
+struct Prefixes {
+  int depth = 0;
+  std::vector<std::array<std::int16_t, kMaxGears>> list;
+};
 
-DesignResult RunEngine(const DesignQuery& query, DesignOperations& operations,
-                       const std::atomic<bool>* stop, const EngineTuning& tuning) {
-  const Plan plan = MakePlan(query);
-  Collector sink(query, plan, operations);
-  Pacer pacer(operations, stop, sink);
-  const Strategy strategy = Choose(plan, tuning);
-  if (tuning.products != 0 && tuning.shortcuts) {
-    // The sweep finds a listing's trains out of order, so it must find them all before
-    // the first M are known, where the loops end at the cap: it lists only where the
-    // loops would be long and the sweep much shorter.
-    const std::optional<double> cost = ProductSweepCost(plan);
-    const bool worth = cost && (query.best > 0 ? *cost < strategy.cost
-                                               : strategy.cost > 1e9 && *cost * 10 < strategy.cost);
-    if (cost && (tuning.products == 1 || worth)) {
-      sink.ListOutOfOrder();
-      RunProductSweep(plan, sink, pacer);
-      if (!pacer.Stopped()) pacer.Position(1.0);
-      return sink.Finish(pacer.Stopped());
+void Enumerate(const CompoundRules& rules, int depth, int g, std::array<int, kMaxGears>& teeth, Usage& used,
+               Prefixes& out) {
+  if (g == depth) {
+    std::array<std::int16_t, kMaxGears> p{};
+    for (int i = 0; i < depth; ++i) p[i] = static_cast<std::int16_t>(teeth[i]);
+    out.list.push_back(p);
+    return;
+  }
+  const auto place = [&](int v) {
+    if (!rules.Admits(g, v, teeth.data(), 0, used)) return;
+    teeth[g] = v;
+    ++used[v];
+    Enumerate(rules, depth, g + 1, teeth, used, out);
+    --used[v];
+  };
+  if (rules.Tie(g) >= 0) {
+    const int v = teeth[rules.Tie(g)];
+    if (v >= rules.Lo(g) && v <= rules.Hi(g)) place(v);
+    return;
+  }
+  for (const int v : rules.Values(g)) place(v);
+}
+
+Prefixes MakePrefixes(const CompoundRules& rules, int looped, int threads, double work, int forced) {
+  Prefixes prefixes;
+  // Enough parts to keep every thread busy, the progress fine-grained and a part short
+  // (so that a listing's first trains come early), few enough that a part's own work
+  // outweighs its handling.
+  const double wanted = std::max(64.0 * threads, work / 1e6);
+  double count = 1;
+  int depth = 0;
+  if (forced >= 0) {
+    depth = std::min(forced, looped);
+  } else {
+    while (depth < looped && count < wanted && count * Span(rules, depth) <= 1 << 18) count *= Span(rules, depth++);
+  }
+  prefixes.depth = depth;
+  std::array<int, kMaxGears> teeth{};
+  Usage used{};
+  Enumerate(rules, depth, 0, teeth, used, prefixes);
+  return prefixes;
+}
+
+// A listing's part: the trains within the tolerance, in loop order, up to the room the
+// merged list still has.
+// How many trains the parts under way may still hold between them: a listing keeps only
+// its first trains, so a part needs no more than the room the merged list has left less
+// what the parts before it hold. The total stays within the listing's own size however
+// many parts run at once.
+struct ListingRoom {
+  std::int64_t limit = 0;
+  std::atomic<std::int64_t> merged{0}, firstUnmerged{0};
+  std::vector<std::atomic<std::int64_t>> held;  // per part
+
+  std::int64_t For(std::int64_t part) const {
+    std::int64_t used = merged.load(std::memory_order_relaxed);
+    for (std::int64_t k = firstUnmerged.load(std::memory_order_relaxed); k < part; ++k)
+      used += held[static_cast<std::size_t>(k)].load(std::memory_order_relaxed);
+    return limit - used;
+  }
+};
+
+class ListSink : public PartSink {
+ public:
+  // room: shared by the parts of a listing that is not distinct (a distinct part may
+  // repeat earlier parts' classes, so it needs the whole list's room); null otherwise.
+  // stream: hands this part's trains to the merged listing while the part runs, once every
+  // part before it is merged (false when the listing is full).
+  ListSink(const Judge& judge, std::int64_t limit, ListingRoom* room, std::int64_t part,
+           std::function<bool(ListCollector&)> stream)
+      : judge_(judge), room_(room), part_(part), stream_(std::move(stream)), list(judge, limit),
+        window_(judge.WindowFor({})) {}
+  bool Offer(const int* teeth, std::uint64_t num, std::uint64_t den) override {
+    if (!judge_.Within(num, den)) return true;
+    if (list.Entries().size() >= 1024 && !Tick()) return false;
+    if (room_ != nullptr && (offered_++ & 255) == 0) {
+      const std::int64_t left = room_->For(part_);
+      if (static_cast<std::int64_t>(list.Entries().size()) >= left) {
+        // The parts before this one hold the rest of the listing: this one is done.
+        list.Truncate(static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
+        done = true;
+        return false;
+      }
+    }
+    const bool more = list.Add(MakeEntry(teeth, judge_.Rules().Gears(), num, den));
+    if (room_ != nullptr)
+      room_->held[static_cast<std::size_t>(part_)].store(static_cast<std::int64_t>(list.Entries().size()),
+                                                         std::memory_order_relaxed);
+    return more;
+  }
+  Judge::Window Window() override { return window_; }
+  // Hands the trains held to the listing when this part is next in loop order, at most
+  // every 50 ms (and at once once many are held).
+  bool Tick() override {
+    if (list.Entries().empty()) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (list.Entries().size() < 1024 && now - streamed_ < std::chrono::milliseconds(50)) return true;
+    streamed_ = now;
+    if (stream_(list)) return true;
+    done = true;
+    return false;
+  }
+
+ private:
+  const Judge& judge_;
+  std::chrono::steady_clock::time_point streamed_{};
+  ListingRoom* room_;
+  std::int64_t part_;
+  std::function<bool(ListCollector&)> stream_;
+  std::uint64_t offered_ = 0;
+
+ public:
+  ListCollector list;
+  bool done = false;  // ended because earlier parts fill the listing
+
+ private:
+  Judge::Window window_;
+};
+
+// A part of a best-K run: the closest trains of the part, pruned by the closest the run
+// has merged so far.
+class RankedSink : public PartSink {
+ public:
+  RankedSink(const Judge& judge, RankedCollector& merged, RunState& run)
+      : judge_(judge), merged_(merged), run_(run), local(judge, merged.Ordering(), merged.Limit()) {
+    Refresh();
+  }
+  bool Offer(const int* teeth, std::uint64_t num, std::uint64_t den) override {
+    if (!judge_.Within(num, den)) return true;
+    if (bound_ && judge_.Target().CompareDifferences(Fraction{num, den}, bound_->Reduction()) > 0) return true;
+    local.Add(MakeEntry(teeth, judge_.Rules().Gears(), num, den));
+    if (local.Size() >= kPartHolds) {
+      std::lock_guard lock(run_.mutex);
+      merged_.Merge(std::move(local));
+    }
+    if (local.Worst() && (!bound_ || judge_.Closer(*local.Worst(), *bound_))) {
+      bound_ = local.Worst();
+      window_ = judge_.WindowFor(bound_);
+    }
+    return true;
+  }
+  Judge::Window Window() override {
+    if ((++asked_ & 255) == 0) Refresh();
+    return window_;
+  }
+  // The part's closest so far join the run's every tenth of a second, so that a long part
+  // shows them while it runs.
+  bool Tick() override {
+    const auto now = std::chrono::steady_clock::now();
+    if (local.Size() == 0 || now - flushed_ < std::chrono::milliseconds(100)) return true;
+    flushed_ = now;
+    {
+      std::lock_guard lock(run_.mutex);
+      merged_.Merge(std::move(local));
+    }
+    Refresh();
+    return true;
+  }
+
+ private:
+  void Refresh() {
+    std::optional<Entry> merged;
+    {
+      std::lock_guard lock(run_.mutex);
+      merged = merged_.Worst();
+    }
+    if (merged && (!bound_ || judge_.Closer(*merged, *bound_))) bound_ = merged;
+    window_ = judge_.WindowFor(bound_);
+  }
+
+  const Judge& judge_;
+  RankedCollector& merged_;
+  RunState& run_;
+  std::optional<Entry> bound_;
+  Judge::Window window_;
+  std::uint64_t asked_ = 0;
+  std::chrono::steady_clock::time_point flushed_ = std::chrono::steady_clock::now();
+
+ public:
+  RankedCollector local;
+};
+
+class Engine {
+ public:
+  Engine(const DesignQuery& query, DesignOperations& operations, const std::atomic<bool>* stop, int threads,
+         const EngineTuning& tuning)
+      : query_(query), operations_(operations), stop_(stop), tuning_(tuning), rules_(query), judge_(query, rules_),
+        strategy_(Choose(rules_, query, tuning)) {
+    run_.threads = ThreadsFor(threads);
+    run_.stop = stop;
+  }
+
+  DesignResult Run() {
+    start_ = Clock::now();
+    // More threads than cores, where asked for, rather than TBB's default limit.
+    std::optional<tbb::global_control> allow;
+    if (run_.threads > tbb::info::default_concurrency())
+      allow.emplace(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(run_.threads));
+    if (stop_ != nullptr && stop_->load()) {
+      run_.stopped.store(true);
+      run_.cancel.store(true);
+    }
+    if (query_.best > 0 || strategy_.sweep) {
+      ranked_.emplace(judge_, query_.best > 0 ? RankedCollector::Order::Closeness : RankedCollector::Order::Loops,
+                      KeptOf(query_));
+      ranked_->ReserveAll();
+    } else
+      list_.emplace(judge_, KeptOf(query_));
+    Report();
+    if (Small()) {
+      // A search of a few milliseconds runs on the calling thread, without a thread to
+      // watch it.
+      tbb::task_arena arena(1);
+      arena.execute([&] { Work(); });
+      return Conclude();
+    }
+    bool finished = false;
+    std::thread worker([&] {
+      tbb::task_arena arena(run_.threads);
+      arena.execute([&] { Work(); });
+      std::lock_guard lock(waiting_);
+      finished = true;
+      wake_.notify_all();
+    });
+    {
+      std::unique_lock lock(waiting_);
+      Clock::time_point last = Clock::now();
+      while (!finished) {
+        wake_.wait_for(lock, std::chrono::milliseconds(20));
+        if (stop_ != nullptr && stop_->load()) {
+          run_.stopped.store(true);
+          run_.cancel.store(true);
+        }
+        // Every tenth of a second, and at once when the first trains of a listing are known.
+        if (!finished && (Clock::now() - last >= std::chrono::milliseconds(100) || firstTrains_.exchange(false))) {
+          lock.unlock();
+          Report();
+          lock.lock();
+          last = Clock::now();
+          // A stop asked for from within a report is obeyed at once.
+          if (stop_ != nullptr && stop_->load()) {
+            run_.stopped.store(true);
+            run_.cancel.store(true);
+          }
+        }
+      }
+    }
+    worker.join();
+    return Conclude();
+  }
+
+ private:
+  bool Small() const {
+    const double work = strategy_.sweep ? *strategy_.sweepWork : strategy_.loopsWork;
+    return work < 1e6 && (strategy_.tableStages == 0 || strategy_.sweep);
+  }
+
+  // The final reports and the result, once the enumeration has ended.
+  DesignResult Conclude() {
+    // The listing's trains in loop order, or the closest in their order.
+    const std::int64_t cap = CapOf(query_);
+    std::vector<DesignTrain> trains;
+    if (ranked_ && (switched_ || !list_)) {
+      const std::vector<Entry> entries = ranked_->TakeSorted();
+      trains = TrainsOf(entries, judge_, 0, static_cast<std::size_t>(cap) + 1);
+    } else if (list_) {
+      trains = TrainsOf(list_->TakeEntries(), judge_, 0, static_cast<std::size_t>(cap) + 1);
+    }
+    const bool capCut = static_cast<std::int64_t>(trains.size()) > cap;
+    if (capCut) trains.pop_back();
+    if (query_.best == 0 && listed_ < trains.size()) operations_.Listed(std::span(trains).subspan(listed_));
+    DesignResult result = MakeResult(query_, judge_, std::move(trains), capCut, run_.stopped.load());
+    if (query_.best > 0) operations_.Snapshot(result.trains);
+    if (!result.stopped) percent_ = 100;
+    found_ = static_cast<std::int64_t>(result.trains.size());
+    Progress();
+    return result;
+  }
+
+  // --- The enumeration, on the arena's threads ---
+  void Work() {
+    if (ranked_) {
+      if (strategy_.sweep) RunProductSweep(rules_, judge_, *ranked_, run_, {tuning_.segmentProducts});
+      else RunLoops(false);
+      return;
+    }
+    RunLoops(true);
+    if (!overBudget_.load()) return;
+    // The loops have done the sweep's work without finding the listing: the sweep finds it.
+    run_.cancel.store(false);
+    if (run_.stopped.load()) {
+      run_.cancel.store(true);
+      return;
+    }
+    {
+      std::lock_guard lock(run_.mutex);
+      switched_ = true;
+      ranked_.emplace(judge_, RankedCollector::Order::Loops, KeptOf(query_));
+      ranked_->ReserveAll();
+      // The trains the loops found first in loop order stay first: the sweep finds them
+      // again, and the collector keeps each train once.
+      for (const Entry& e : list_->Entries()) ranked_->Add(e);
+    }
+    RunProductSweep(rules_, judge_, *ranked_, run_, {tuning_.segmentProducts});
+  }
+
+  void RunLoops(bool ordered) {
+    std::optional<TailTable> table;
+    if (strategy_.tableStages > 0) {
+      table.emplace(rules_, strategy_.tableStages, run_);
+      if (run_.Cancelled()) return;
+    }
+    const TailTable* tail = table ? &*table : nullptr;
+    const int looped = Loops<CompoundRules>::LoopedGears(rules_, tail, strategy_.lastGear);
+    const Prefixes prefixes = MakePrefixes(rules_, looped, run_.threads, strategy_.loopsWork, tuning_.partDepth);
+    const auto count = static_cast<std::int64_t>(prefixes.list.size());
+    // The loops of a listing give way to the sweep once they have done its work, but not
+    // before a moment's work: a short search keeps its trains coming in loop order.
+    const double budget = strategy_.budgeted ? std::max(*strategy_.sweepWork, kUnitsPerSecond / 4)
+                                             : std::numeric_limits<double>::infinity();
+    std::atomic<double> work{0};
+    const auto loopsOf = [&](PartSink& sink, std::int64_t i, bool& complete) {
+      int prefix[kMaxGears];
+      for (int g = 0; g < prefixes.depth; ++g) prefix[g] = prefixes.list[static_cast<std::size_t>(i)][g];
+      Loops<CompoundRules> loops(rules_, tail, strategy_.lastGear, sink, run_);
+      complete = loops.Run(prefix, prefixes.depth);
+      const double done = work.fetch_add(static_cast<double>(loops.Work())) + static_cast<double>(loops.Work());
+      if (done > budget && !overBudget_.exchange(true)) run_.cancel.store(true);
+    };
+    if (ordered) {
+      struct Part {
+        std::optional<ListSink> sink;
+        bool complete = true;
+      };
+      ListingRoom room;
+      room.limit = KeptOf(query_);
+      room.held = std::vector<std::atomic<std::int64_t>>(static_cast<std::size_t>(count));
+      RunParts<Part>(
+          count, run_,
+          [&](std::int64_t i) {
+            Part part;
+            // The first part not merged is next in loop order: its trains join the listing
+            // as they are found, so that a long part shows them at once.
+            const auto stream = [&, i](ListCollector& found) {
+              if (room.firstUnmerged.load() != i) return true;
+              std::lock_guard lock(run_.mutex);
+              if (prefixEnded_) return false;
+              const bool more = list_->Merge(found);
+              found.Clear();
+              room.merged.store(static_cast<std::int64_t>(list_->Entries().size()));
+              Announce();
+              return more;
+            };
+            part.sink.emplace(judge_, KeptOf(query_), judge_.Distinct() ? nullptr : &room, i, stream);
+            loopsOf(*part.sink, i, part.complete);
+            part.complete = part.complete || part.sink->list.Full() || part.sink->done;
+            return part;
+          },
+          [&](std::int64_t i, Part&& part) {
+            if (prefixEnded_) return false;
+            const bool more = list_->Merge(part.sink->list);
+            room.merged.store(static_cast<std::int64_t>(list_->Entries().size()));
+            room.firstUnmerged.store(i + 1);
+            Announce();
+            // A part cut short ends the loops' order here: what follows it is not kept.
+            if (!part.complete) prefixEnded_ = true;
+            return more && part.complete;
+          });
+    } else {
+      RunParts<std::optional<RankedSink>>(
+          count, run_,
+          [&](std::int64_t i) {
+            std::optional<RankedSink> sink(std::in_place, judge_, *ranked_, run_);
+            bool complete = true;
+            loopsOf(*sink, i, complete);
+            return sink;
+          },
+          [&](std::int64_t, std::optional<RankedSink>&& sink) {
+            ranked_->Merge(std::move(sink->local));
+            return true;
+          });
     }
   }
-  std::optional<TailTable> table;
-  if (strategy.tableStages > 0) table.emplace(plan, strategy.tableStages, pacer);
-  if (!pacer.Stopped()) Loops(plan, sink, pacer, table ? &*table : nullptr, strategy.solveLast).Run();
-  if (!pacer.Stopped()) pacer.Position(1.0);
-  return sink.Finish(pacer.Stopped());
+
+  // The first trains of a listing are reported at once (under run_.mutex).
+  void Announce() {
+    if (list_->Entries().empty() || announced_) return;
+    announced_ = true;
+    firstTrains_.store(true);
+    wake_.notify_all();
+  }
+
+  // --- Reports, on the calling thread ---
+  // Never waits for the enumeration: where the merged collectors are busy, the trains wait
+  // for the next report.
+  void Report() {
+    const double fraction = static_cast<double>(run_.partsDone.load()) / static_cast<double>(run_.partsTotal.load());
+    percent_ = std::max(percent_, std::clamp(static_cast<int>(fraction * 100), 0, 99));
+    // The listing's new trains in loop order, in batches of bounded size (so that what a
+    // batch costs stays small beside the listing), up to the cap: one more is kept only
+    // to know whether the cap left one out.
+    for (bool more = true; more;) {
+      std::vector<Entry> fresh;
+      more = false;
+      if (!run_.mutex.try_lock()) break;
+      {
+        std::lock_guard lock(run_.mutex, std::adopt_lock);
+        if (!list_ || switched_) break;
+        const auto& entries = list_->Entries();
+        const std::size_t end = std::min(entries.size(), static_cast<std::size_t>(CapOf(query_)));
+        const std::size_t take = std::min<std::size_t>(end - std::min(end, listed_), kBatch);
+        fresh.assign(entries.begin() + static_cast<std::ptrdiff_t>(listed_),
+                     entries.begin() + static_cast<std::ptrdiff_t>(listed_ + take));
+        found_ = static_cast<std::int64_t>(end);
+        more = listed_ + take < end;
+      }
+      if (fresh.empty()) break;
+      listed_ += fresh.size();
+      operations_.Listed(TrainsOf(fresh, judge_));
+    }
+    SnapshotNow();
+    Progress();
+  }
+
+  // Where trains are found out of loop order: what the result would hold now.
+  void SnapshotNow() {
+    const auto now = Clock::now();
+    std::vector<Entry> snapshot;
+    if (!run_.mutex.try_lock()) return;
+    {
+      std::lock_guard lock(run_.mutex, std::adopt_lock);
+      if (!ranked_ || (list_ && !switched_)) return;
+      const std::int64_t cap = CapOf(query_);
+      found_ = std::min<std::int64_t>(static_cast<std::int64_t>(ranked_->Size()), std::min(ranked_->Limit(), cap));
+      // A snapshot copies what is kept: not where that is millions of trains.
+      if (now < nextSnapshot_ || ranked_->Version() == snapshotVersion_ || ranked_->Size() > kLargestSnapshot) return;
+      snapshotVersion_ = ranked_->Version();
+      snapshot = ranked_->Sorted();
+      if (static_cast<std::int64_t>(snapshot.size()) > cap) snapshot.resize(static_cast<std::size_t>(cap));
+    }
+    operations_.Snapshot(TrainsOf(snapshot, judge_));
+    // A large snapshot is taken seldom, so that it never costs much of the run.
+    nextSnapshot_ = Clock::now() + std::max<Clock::duration>(std::chrono::milliseconds(200), 10 * (Clock::now() - now));
+  }
+
+  void Progress() {
+    DesignProgress progress;
+    progress.percent = percent_;
+    progress.elapsedSeconds = std::chrono::duration<double>(Clock::now() - start_).count();
+    if (progress.elapsedSeconds > 3 && percent_ > 0 && percent_ < 100)
+      progress.secondsLeft = progress.elapsedSeconds * (100 - percent_) / percent_;
+    if (percent_ == 100) progress.secondsLeft = 0;
+    progress.found = found_;
+    operations_.Progress(progress);
+  }
+
+  const DesignQuery& query_;
+  DesignOperations& operations_;
+  const std::atomic<bool>* stop_;
+  EngineTuning tuning_;
+  CompoundRules rules_;
+  Judge judge_;
+  Strategy strategy_;
+  RunState run_;
+  std::optional<ListCollector> list_;
+  std::optional<RankedCollector> ranked_;
+  bool prefixEnded_ = false;
+  bool announced_ = false;               // the merged listing's first trains were announced
+  std::atomic<bool> firstTrains_{false};  // ... and are to be reported at once
+  std::mutex waiting_;
+  std::condition_variable wake_;
+  bool switched_ = false;  // a listing the loops gave up, found by the sweep
+  std::atomic<bool> overBudget_{false};
+  std::uint64_t snapshotVersion_ = 0;
+  // The calling thread's own.
+  Clock::time_point start_, nextSnapshot_{};
+  int percent_ = 0;
+  std::int64_t found_ = 0;
+  std::size_t listed_ = 0;
+};
+
+}  // namespace
+
+std::int64_t MostAffordable() { return kMostAffordable; }
+
+std::optional<std::string> CheckMemory(const DesignQuery& query) {
+  const auto kept = static_cast<double>(KeptOf(query));
+  if (kept * kBytesPerKeptTrain > kMemoryBudget - kEngineBytes) {
+    const auto most = kMostAffordable;
+    return "keeping " + std::to_string(static_cast<std::int64_t>(kept)) +
+           " trains would need more than 2 GiB of memory: ask for at most " + std::to_string(most) +
+           (query.best > 0 ? " with --best or --max-solutions" : " with --max-solutions");
+  }
+  return std::nullopt;
+}
+
+DesignEstimate Estimate(const DesignQuery& query, int threads, const EngineTuning& tuning) {
+  const CompoundRules rules(query);
+  const Strategy strategy = Choose(rules, query, tuning);
+  DesignEstimate estimate;
+  estimate.combinations = 1;
+  for (int g = 0; g < rules.Gears(); ++g) estimate.combinations *= Span(rules, g);
+  double work = strategy.loopsWork;
+  if (strategy.sweep || strategy.budgeted) work = *strategy.sweepWork;
+  estimate.seconds = work / kUnitsPerSecond / ThreadsFor(threads);
+  // The widest ranges, which narrowing shortens most.
+  std::vector<int> order;
+  for (int g = 0; g < rules.Gears(); ++g)
+    if (rules.Tie(g) < 0) order.push_back(g);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return Span(rules, a) > Span(rules, b); });
+  order.resize(std::min<std::size_t>(order.size(), 3));
+  std::sort(order.begin(), order.end());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (i > 0) estimate.narrow += i + 1 == order.size() ? " and " : ", ";
+    estimate.narrow += "N" + std::to_string(order[i] + 1);
+  }
+  return estimate;
+}
+
+DesignResult RunEngine(const DesignQuery& query, DesignOperations& operations, const std::atomic<bool>* stop,
+                       int threads, const EngineTuning& tuning) {
+  return Engine(query, operations, stop, threads, tuning).Run();
 }
 
 }  // namespace quenmar::design::detail

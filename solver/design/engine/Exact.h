@@ -37,6 +37,9 @@ double ExactToDouble(const mpq_class& q);
 // "%W.3f" of an exact non-negative value: rounded once to three places, halves to even.
 void AppendRounded(std::string& out, const Fraction& value, int width);
 void AppendRounded(std::string& out, const mpq_class& value, int width);
+// The same value in thousandths, and its "%W.3f" text from them.
+std::uint64_t Thousandths(const Fraction& value);
+void AppendThousandths(std::string& out, std::uint64_t thousandths, int width);
 
 // A non-negative rational of any size as its continued fraction, to compare quotients
 // of 128-bit parts with it.
@@ -65,6 +68,7 @@ class TargetArithmetic {
   double Difference(const Fraction& r) const;   // |R - T| rounded once
   double RelativePpm(const Fraction& r) const;  // 1e6 * |R - T| / T; 0 when T is 0
   void AppendDifference(std::string& out, const Fraction& r, int width) const;  // "%W.3f"
+  std::uint64_t DifferenceThousandths(const Fraction& r) const;
 
  private:
   // |R - T| * den * T.den when the target's parts fit 64 bits.
