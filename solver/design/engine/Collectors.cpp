@@ -14,7 +14,7 @@ Entry MakeEntry(const int* teeth, int gears, std::uint64_t num, std::uint64_t de
   return e;
 }
 
-Judge::Judge(const DesignQuery& query, const CompoundRules& rules)
+Judge::Judge(const DesignQuery& query, const KindRules& rules)
     : rules_(rules), target_(query.target), acceptance_(query.target, query.tolerance),
       distinct_(query.distinct != Distinct::None) {}
 

@@ -43,10 +43,10 @@ class Judge {
   static constexpr double kNear = 1e-12;
 
  public:
-  Judge(const DesignQuery& query, const CompoundRules& rules);
+  Judge(const DesignQuery& query, const KindRules& rules);
 
   const TargetArithmetic& Target() const { return target_; }
-  const CompoundRules& Rules() const { return rules_; }
+  const KindRules& Rules() const { return rules_; }
   bool Within(std::uint64_t num, std::uint64_t den) const { return acceptance_.Within(num, den); }
   bool Closer(const Entry& a, const Entry& b) const {
     // Differences far apart are ordered by their doubles (off by a few ulps of the
@@ -71,7 +71,7 @@ class Judge {
   ClassKey ClassOf(const Entry& e) const;
 
  private:
-  const CompoundRules& rules_;
+  const KindRules& rules_;
   TargetArithmetic target_;
   Acceptance acceptance_;
   bool distinct_;

@@ -54,7 +54,8 @@ std::int64_t KeptOf(const DesignQuery& query) {
   return query.maxSolutions && *query.maxSolutions < query.best ? *query.maxSolutions + 1 : query.best;
 }
 
-double Span(const CompoundRules& rules, int g) {
+template <typename Rules>
+double Span(const Rules& rules, int g) {
   return rules.Tie(g) >= 0 ? 1.0 : static_cast<double>(rules.Values(g).size());
 }
 
@@ -68,7 +69,11 @@ struct Strategy {
   bool budgeted = false;    // a listing: the loops first, the sweep once they take longer
 };
 
-Strategy Choose(const CompoundRules& rules, const DesignQuery& query, const EngineTuning& tuning) {
+Strategy ChooseProducts(const CompoundRules& rules, const DesignQuery& query, const EngineTuning& tuning,
+                        Strategy best, bool tied, bool lastIsSource);
+
+template <typename Rules>
+Strategy Choose(const Rules& rules, const DesignQuery& query, const EngineTuning& tuning) {
   Strategy best;
   const int gears = rules.Gears(), last = gears - 1;
   double all = 1;
@@ -80,10 +85,23 @@ Strategy Choose(const CompoundRules& rules, const DesignQuery& query, const Engi
     tied = tied || rules.Tie(g) >= 0;
     lastIsSource = lastIsSource || rules.Tie(g) == last;
   }
-  if (rules.Tie(last) < 0 && !lastIsSource) {
+  if (rules.Tie(last) < 0 && !lastIsSource && rules.SolvesLastGear()) {
     best.lastGear = true;
     best.loopsWork = all / std::max(1.0, Span(rules, last)) * 4;
   }
+  if constexpr (!Rules::kProductForm) {
+    return best;
+  } else {
+    return ChooseProducts(rules, query, tuning, best, tied, lastIsSource);
+  }
+}
+
+// The choices only a product-form kind has: a table of the last stages, the sweep.
+Strategy ChooseProducts(const CompoundRules& rules, const DesignQuery& query, const EngineTuning& tuning,
+                        Strategy best, bool tied, bool lastIsSource) {
+  const int gears = rules.Gears(), last = gears - 1;
+  double all = 1;
+  for (int g = 0; g < gears; ++g) all *= Span(rules, g);
   if (!tied) {
     for (int h = 1; h <= rules.Stages(); ++h) {
       if (tuning.tableStages >= 0 && h != tuning.tableStages) continue;
@@ -127,7 +145,8 @@ struct Prefixes {
   std::vector<std::array<std::int16_t, kMaxGears>> list;
 };
 
-void Enumerate(const CompoundRules& rules, int depth, int g, std::array<int, kMaxGears>& teeth, Usage& used,
+template <typename Rules>
+void Enumerate(const Rules& rules, int depth, int g, std::array<int, kMaxGears>& teeth, Usage& used,
                Prefixes& out) {
   if (g == depth) {
     std::array<std::int16_t, kMaxGears> p{};
@@ -150,7 +169,8 @@ void Enumerate(const CompoundRules& rules, int depth, int g, std::array<int, kMa
   for (const int v : rules.Values(g)) place(v);
 }
 
-Prefixes MakePrefixes(const CompoundRules& rules, int looped, int threads, double work, int forced) {
+template <typename Rules>
+Prefixes MakePrefixes(const Rules& rules, int looped, int threads, double work, int forced) {
   Prefixes prefixes;
   // Enough parts to keep every thread busy, the progress fine-grained and a part short
   // (so that a listing's first trains come early), few enough that a part's own work
@@ -309,6 +329,7 @@ class RankedSink : public PartSink {
   RankedCollector local;
 };
 
+template <typename Rules>
 class Engine {
  public:
   Engine(const DesignQuery& query, DesignOperations& operations, const std::atomic<bool>* stop, int threads,
@@ -409,7 +430,7 @@ class Engine {
   // --- The enumeration, on the arena's threads ---
   void Work() {
     if (ranked_) {
-      if (strategy_.sweep) RunProductSweep(rules_, judge_, *ranked_, run_, {tuning_.segmentProducts});
+      if (strategy_.sweep) Sweep();
       else RunLoops(false);
       return;
     }
@@ -430,17 +451,23 @@ class Engine {
       // again, and the collector keeps each train once.
       for (const Entry& e : list_->Entries()) ranked_->Add(e);
     }
-    RunProductSweep(rules_, judge_, *ranked_, run_, {tuning_.segmentProducts});
+    Sweep();
+  }
+
+  void Sweep() {
+    if constexpr (Rules::kProductForm) RunProductSweep(rules_, judge_, *ranked_, run_, {tuning_.segmentProducts});
   }
 
   void RunLoops(bool ordered) {
     std::optional<TailTable> table;
-    if (strategy_.tableStages > 0) {
-      table.emplace(rules_, strategy_.tableStages, run_);
-      if (run_.Cancelled()) return;
+    if constexpr (Rules::kProductForm) {
+      if (strategy_.tableStages > 0) {
+        table.emplace(rules_, strategy_.tableStages, run_);
+        if (run_.Cancelled()) return;
+      }
     }
     const TailTable* tail = table ? &*table : nullptr;
-    const int looped = Loops<CompoundRules>::LoopedGears(rules_, tail, strategy_.lastGear);
+    const int looped = Loops<Rules>::LoopedGears(rules_, tail, strategy_.lastGear);
     const Prefixes prefixes = MakePrefixes(rules_, looped, run_.threads, strategy_.loopsWork, tuning_.partDepth);
     const auto count = static_cast<std::int64_t>(prefixes.list.size());
     // The loops of a listing give way to the sweep once they have done its work, but not
@@ -451,7 +478,7 @@ class Engine {
     const auto loopsOf = [&](PartSink& sink, std::int64_t i, bool& complete) {
       int prefix[kMaxGears];
       for (int g = 0; g < prefixes.depth; ++g) prefix[g] = prefixes.list[static_cast<std::size_t>(i)][g];
-      Loops<CompoundRules> loops(rules_, tail, strategy_.lastGear, sink, run_);
+      Loops<Rules> loops(rules_, tail, strategy_.lastGear, sink, run_);
       complete = loops.Run(prefix, prefixes.depth);
       const double done = work.fetch_add(static_cast<double>(loops.Work())) + static_cast<double>(loops.Work());
       if (done > budget && !overBudget_.exchange(true)) run_.cancel.store(true);
@@ -587,7 +614,7 @@ class Engine {
   DesignOperations& operations_;
   const std::atomic<bool>* stop_;
   EngineTuning tuning_;
-  CompoundRules rules_;
+  Rules rules_;
   Judge judge_;
   Strategy strategy_;
   RunState run_;
@@ -648,7 +675,7 @@ DesignEstimate Estimate(const DesignQuery& query, int threads, const EngineTunin
 
 DesignResult RunEngine(const DesignQuery& query, DesignOperations& operations, const std::atomic<bool>* stop,
                        int threads, const EngineTuning& tuning) {
-  return Engine(query, operations, stop, threads, tuning).Run();
+  return Engine<CompoundRules>(query, operations, stop, threads, tuning).Run();
 }
 
 }  // namespace quenmar::design::detail

@@ -54,7 +54,7 @@ class Loops {
     for (int g = 0; g < depth; ++g) {
       teeth_[g] = prefix[g];
       ++used_[prefix[g]];
-      Rules::Extend(g, prefix[g], num, den);
+      rules_.Extend(g, prefix[g], num, den);
     }
     return Gear(depth, num, den);
   }
@@ -81,7 +81,7 @@ class Loops {
     if (!rules_.Admits(g, v, teeth_.data(), 0, used_)) return true;
     teeth_[g] = v;
     ++used_[v];
-    Rules::Extend(g, v, num, den);
+    rules_.Extend(g, v, num, den);
     const bool more = Gear(g + 1, num, den);
     --used_[v];
     return more;
@@ -89,11 +89,16 @@ class Loops {
 
   bool Tail(std::uint64_t num, std::uint64_t den) {
     if ((++work_ & 4095) == 0 && !sink_.Tick()) return false;
-    if (table_ != nullptr) return TableTail(num, den);
-    if (!lastGear_) return sink_.Offer(teeth_.data(), num, den);
+    if constexpr (Rules::kProductForm) {
+      if (table_ != nullptr) return TableTail(num, den);
+    }
+    if (!lastGear_) {
+      rules_.Finish(teeth_.data(), num, den);
+      return sink_.Offer(teeth_.data(), num, den);
+    }
     const int g = rules_.Gears() - 1;
     const Judge::Window w = sink_.Window();
-    const auto range = rules_.LastGearRange(num, den, w.low, w.high);
+    const auto range = rules_.LastGearRange(teeth_.data(), num, den, w.low, w.high);
     if (range.first > range.last) return true;
     const auto& values = rules_.Values(g);
     for (auto at = std::lower_bound(values.begin(), values.end(), static_cast<int>(range.first));
@@ -101,7 +106,8 @@ class Loops {
       if (!rules_.Admits(g, *at, teeth_.data(), 0, used_)) continue;
       teeth_[g] = *at;
       std::uint64_t n = num, d = den;
-      Rules::Extend(g, *at, n, d);
+      rules_.Extend(g, *at, n, d);
+      rules_.Finish(teeth_.data(), n, d);
       ++work_;
       if (!sink_.Offer(teeth_.data(), n, d)) return false;
     }
@@ -122,7 +128,7 @@ class Loops {
       table_->Decode(hits_[i], teeth_.data());
       if (!rules_.Passes(teeth_.data())) continue;  // the tests between the tail and the rest
       std::uint64_t n = num, d = den;
-      for (int g = first; g < rules_.Gears(); ++g) Rules::Extend(g, teeth_[g], n, d);
+      for (int g = first; g < rules_.Gears(); ++g) rules_.Extend(g, teeth_[g], n, d);
       if (!sink_.Offer(teeth_.data(), n, d)) return false;
     }
     return true;

@@ -11,7 +11,7 @@
 namespace quenmar::design::detail {
 
 DesignTrain TrainOf(const Entry& e, const Judge& judge) {
-  const CompoundRules& rules = judge.Rules();
+  const KindRules& rules = judge.Rules();
   DesignTrain t;
   int teeth[kMaxGears];
   for (int g = 0; g < rules.Gears(); ++g) teeth[g] = e.teeth[g];

@@ -37,7 +37,7 @@ TailTable::TailTable(const CompoundRules& rules, int stages, RunState& run)
       for (int g = first_; g < rules_.Gears() && admitted; ++g) {
         admitted = rules_.Admits(g, teeth[g], teeth, first_, used);
         ++used[teeth[g]];
-        CompoundRules::Extend(g, teeth[g], num, den);
+        rules_.Extend(g, teeth[g], num, den);
       }
       if (admitted)
         out.push_back(Entry{static_cast<double>(num) / static_cast<double>(den), static_cast<std::uint32_t>(index),

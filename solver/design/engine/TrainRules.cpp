@@ -91,8 +91,8 @@ bool CompoundRules::Passes(const int* teeth) const {
   return true;
 }
 
-CompoundRules::Range CompoundRules::LastGearRange(std::uint64_t num, std::uint64_t den, double low,
-                                                  double high) const {
+CompoundRules::Range CompoundRules::LastGearRange(const int* /*teeth*/, std::uint64_t num, std::uint64_t den,
+                                                  double low, double high) const {
   // R = num * v / den: v within [low, high] * den / num, widened far beyond the rounding
   // of the two long double operations.
   constexpr long double kMargin = 1e-12L;

@@ -36,17 +36,35 @@ struct ClassKeyHash {
   }
 };
 
+// What the collectors and the result need of any kind of train: how many numbers a
+// train has, and its class for the distinct listings with the trains the class holds.
+class KindRules {
+ public:
+  virtual ~KindRules() = default;
+  virtual int Gears() const = 0;
+  virtual ClassKey ClassOf(const int* teeth) const = 0;
+  virtual std::int64_t Variants(const int* teeth) const = 0;
+};
+
+// What the loops (Loops<Rules>) ask of a kind, besides KindRules: Values(g), Lo(g), Hi(g),
+// Tie(g), Admits(g, v, teeth, from, used), Passes(teeth), Start(num, den),
+// Extend(g, v, num, den), Finish(teeth, num, den), and, where SolvesLastGear(),
+// LastGearRange(teeth, num, den, low, high). A kind whose reduction is the product of its
+// driven teeth over its drivers' (kProductForm) also answers what the stage tables and
+// the product sweep ask; CompoundRules is that kind.
+
 // Compound trains: the seven configurations and free trains of 1..6 stages, with the
 // geometric conditions of the query (modules, centre distances, profile shift,
 // clearance: geometry::TrainRules) as one more test on each gear and each stage. Gear g is a
 // driver when g is even (N1, N3, ...) and driven when odd; stage s meshes gears 2s and
 // 2s+1; the reduction is fixedDriven * (driven teeth) / (fixedDriver * (driver teeth)).
-class CompoundRules {
+class CompoundRules : public KindRules {
  public:
+  static constexpr bool kProductForm = true;
   explicit CompoundRules(const DesignQuery& query);
 
   // --- What every enumeration needs ---
-  int Gears() const { return gears_; }
+  int Gears() const override { return gears_; }
   int Stages() const { return gears_ / 2; }
   int Lo(int g) const { return lo_[g]; }
   int Hi(int g) const { return hi_[g]; }
@@ -67,14 +85,15 @@ class CompoundRules {
   bool Passes(const int* teeth) const;
 
   // The reduction num/den, unreduced, formed gear by gear from Start(): Extend once per
-  // placed gear.
+  // placed gear, then Finish with the whole train (a product needs nothing more).
   void Start(std::uint64_t& num, std::uint64_t& den) const {
     num = fixedDriven_;
     den = fixedDriver_;
   }
-  static void Extend(int g, int v, std::uint64_t& num, std::uint64_t& den) {
+  void Extend(int g, int v, std::uint64_t& num, std::uint64_t& den) const {
     (g % 2 == 1 ? num : den) *= static_cast<std::uint64_t>(v);
   }
+  void Finish(const int* /*teeth*/, std::uint64_t& /*num*/, std::uint64_t& /*den*/) const {}
   // For the last gear: with everything else placed (num/den so far), the values whose
   // reduction lies within [low, high] are those of the returned range (possibly empty),
   // found without trying each; they are still confirmed exactly. Empty ranges have
@@ -82,12 +101,13 @@ class CompoundRules {
   struct Range {
     long double first, last;
   };
-  Range LastGearRange(std::uint64_t num, std::uint64_t den, double low, double high) const;
+  bool SolvesLastGear() const { return true; }
+  Range LastGearRange(const int* teeth, std::uint64_t num, std::uint64_t den, double low, double high) const;
 
   // The class of a train for the query's distinct kind, and how many trains of the
   // loops (within the ranges and passing the filters) the class holds.
-  ClassKey ClassOf(const int* teeth) const;
-  std::int64_t Variants(const int* teeth) const;
+  ClassKey ClassOf(const int* teeth) const override;
+  std::int64_t Variants(const int* teeth) const override;
 
   // --- Product form: the stage tables and the product sweep ---
   bool Owned() const { return owned_; }
