@@ -135,6 +135,37 @@ std::optional<std::string> CheckDesignQuery(const DesignQuery& query) {
   return detail::CheckMemory(query);
 }
 
+DesignQuery QueryFor(const DesignQuery& query, const DesignTarget& target) {
+  DesignQuery q = query;
+  q.target = target.target;
+  q.targetText = target.text;
+  q.tolerance = target.tolerance;
+  q.best = target.best;
+  q.maxSolutions = target.maxSolutions;
+  if (q.best > 0) q.sort = SortOrder::Difference;
+  return q;
+}
+
+std::optional<std::string> CheckDesignTargets(const DesignQuery& query, std::span<const DesignTarget> targets) {
+  double kept = 0;
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const DesignQuery q = QueryFor(query, targets[i]);
+    if (auto problem = CheckDesignQuery(q))
+      return targets.size() == 1 ? *problem : "target " + std::to_string(i + 1) + ": " + *problem;
+    kept += static_cast<double>(q.best > 0 ? q.best : q.maxSolutions.value_or(MostKeptTrains()) + 1);
+  }
+  if (kept > static_cast<double>(MostKeptTrains()))
+    return "keeping " + text::General(kept, 12) + " trains for all targets would need more than 2 GiB of memory: "
+           "ask for at most " + std::to_string(MostKeptTrains()) + " in all";
+  return std::nullopt;
+}
+
+std::vector<DesignResult> RunDesignSearches(const DesignQuery& query, std::span<const DesignTarget> targets,
+                                            DesignOperations& operations, const std::atomic<bool>* stop,
+                                            int threads) {
+  return detail::RunEngineForTargets(query, targets, operations, stop, threads);
+}
+
 std::int64_t MostKeptTrains() { return std::min(kMostTrains, detail::MostAffordable()); }
 
 DesignEstimate EstimateDesignSearch(const DesignQuery& query, int threads) {

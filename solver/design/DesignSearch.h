@@ -164,6 +164,17 @@ struct DesignResult {
   bool stopped = false;             // the stop flag was seen before the search finished
 };
 
+// One of several targets searched in one enumeration (a chart of threads for one box of
+// change gears, the hands of a clock): the target, how near a train must come, and how
+// many trains to keep.
+struct DesignTarget {
+  Rational target;
+  std::string text;                       // as written, for the outputs
+  std::optional<Tolerance> tolerance;     // with best == 0 the trains within it are listed
+  std::int64_t best = 1;                  // the K closest (ties in loop order); 0: a listing
+  std::optional<std::int64_t> maxSolutions;
+};
+
 // Where a run stands, for a progress bar and a status line.
 struct DesignProgress {
   int percent = 0;              // 0..100 of the work the run expects
@@ -210,5 +221,19 @@ class DesignOperations {
 // - The output is the same, byte for byte, for every number of threads.
 DesignResult RunDesignSearch(const DesignQuery& query, DesignOperations& operations,
                              const std::atomic<bool>* stop = nullptr, int threads = 0);
+
+// The same query for a query's own target, tolerance, best and cap replaced by a
+// target's: what RunDesignSearch would search for that target.
+DesignQuery QueryFor(const DesignQuery& query, const DesignTarget& target);
+
+// Every target at once: the trains of `query` (its kind, gears, filters, distinct kind
+// and sort; its own target, tolerance, best and cap are not used) enumerated once, with a
+// collector per target. Result i is what RunDesignSearch gives for QueryFor(query,
+// targets[i]), byte for byte; the runs are refused as a whole by CheckDesignTargets.
+// Progress as for one search; no Listed or Snapshot. A stop ends every target's search.
+std::optional<std::string> CheckDesignTargets(const DesignQuery& query, std::span<const DesignTarget> targets);
+std::vector<DesignResult> RunDesignSearches(const DesignQuery& query, std::span<const DesignTarget> targets,
+                                            DesignOperations& operations, const std::atomic<bool>* stop = nullptr,
+                                            int threads = 0);
 
 }  // namespace quenmar::design

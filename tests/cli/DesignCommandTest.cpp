@@ -211,6 +211,41 @@ TEST_F(DesignProcess, EdgesAndTiesAsTheReferenceListsThem) {
 }
 
 // The same run in every format and order tells the same trains.
+// The output is the same, byte for byte, on 1, 2 and 7 threads: every kind of train and
+// filter, the best K with ties at the K-th place, both distinct kinds, caps and formats.
+TEST_F(DesignProcess, EveryThreadCountWritesTheSameBytes) {
+  const std::vector<std::vector<std::string>> queries = {
+      {"--config", "0", "--min", "10,10,10,10,10,10", "--max", "200,200,10,10,10,10", "--target", "3.1416", "--range", "0.001"},
+      {"--config", "2", "--min", "10,10,10,10,10,10", "--max", "40,60,40,60,10,10", "--target", "7/3", "--best", "25"},
+      {"--config", "5", "--min", "8,8,8,8,8,8", "--max", "30,30,30,30,30,30", "--target", "3.624", "--range", "0.001",
+       "--sort", "text", "--max-solutions", "300"},
+      {"--config", "6", "--min", "8,8,8,8,8,8", "--max", "20,20,20,20,20,20", "--target", "2", "--best", "40",
+       "--distinct", "meshes"},
+      {"--stages", "2", "--min", "150,1,150,1", "--max", "500,30,500,30", "--target", "100000", "--best", "398"},
+      {"--stages", "3", "--min", "8,30,8,30,8,30", "--max", "30,120,30,120,30,120", "--target", "314.159265",
+       "--range", "5ppm", "--distinct", "gears", "--sort", "difference"},
+      {"--stages", "4", "--min", "10,10,10,10,10,10,10,10", "--max", "40,40,40,40,40,40,40,40", "--target", "12",
+       "--range", "0", "--hunting-tooth", "--coaxial", "--max-solutions", "50"},
+      {"--stages", "2", "--gears", "@" QUENMAR_SOURCE_DIR "/docs/examples/change-gears.txt", "--target", "127/60",
+       "--best", "12", "--distinct", "gears"},
+      {"--stages", "5", "--min", "10,10,10,10,10,10,10,10,10,10", "--max", "30,30,30,30,30,30,30,30,30,30",
+       "--target", "3.14159265358979", "--best", "10", "--distinct", "gears"},
+  };
+  for (const auto& query : queries) {
+    for (const char* format : {"text", "csv", "json"}) {
+      std::string first;
+      for (const char* threads : {"1", "2", "7"}) {
+        auto args = query;
+        args.insert(args.end(), {"--format", format, "--date", "2026-12-08", "--threads", threads});
+        const Outcome o = Run(args);
+        ASSERT_EQ(o.status, 0) << o.err;
+        if (first.empty()) first = o.out;
+        else EXPECT_EQ(o.out, first) << format << " on " << threads << " threads: " << args[1] << " " << args[3];
+      }
+    }
+  }
+}
+
 TEST_F(DesignProcess, FormatsAndOrdersAgree) {
   const std::vector<std::string> base{"--config", "6", "--min", "8,20,8,20,8,20", "--max",
                                       "12,36,12,36,12,36", "--target", "31.4159", "--range",

@@ -100,6 +100,34 @@ DesignQuery Free(std::vector<int> lo, std::vector<int> hi, Rational target,
 
 Tolerance Exactly() { return Tolerance{Tolerance::Unit::Absolute, Fraction{0, 1}, "0"}; }
 
+// Several targets in one enumeration: each result is the reference's for its target,
+// whatever the targets' own tolerances, K and caps, and however many threads run.
+TEST(DesignSearch, SeveralTargetsAtOnceAgreeWithEachAlone) {
+  std::mt19937_64 rng(20261208);
+  const reference::Pick pick = [&](std::int64_t lo, std::int64_t hi) {
+    return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+  };
+  for (int i = 0; i < 300; ++i) {
+    const DesignQuery q = reference::RandomQuery(pick);
+    std::vector<DesignTarget> targets;
+    for (int t = static_cast<int>(pick(1, 4)); t > 0; --t) {
+      const DesignQuery other = reference::RandomQuery(pick);  // a target, tolerance, K and cap of its own
+      targets.push_back({other.target, "t", other.tolerance, other.best, other.maxSolutions});
+      if (targets.back().best == 0 && !targets.back().tolerance) targets.back().best = 1 + pick(0, 5);
+      if (!targets.back().maxSolutions) targets.back().maxSolutions = pick(0, 1000);
+    }
+    ASSERT_EQ(CheckDesignTargets(q, targets), std::nullopt) << Describe(q);
+    DesignOperations ops;
+    const std::vector<DesignResult> results =
+        RunDesignSearches(q, targets, ops, nullptr, static_cast<int>(pick(1, 7)));
+    ASSERT_EQ(results.size(), targets.size());
+    for (std::size_t t = 0; t < targets.size(); ++t) {
+      const DesignQuery alone = QueryFor(q, targets[t]);
+      ASSERT_EQ(reference::Mismatch(results[t], ReferenceSearch(alone)), "") << Describe(alone);
+    }
+  }
+}
+
 TEST(DesignSearch, AgreesWithTheLoopsWhereProductsOutgrowSixtyFourBitDifferences) {
   // Twelve gears near 500: reductions differ from each other and from the target by less
   // than a double can tell apart, so only exact ranking lists them in the right order.

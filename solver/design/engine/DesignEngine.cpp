@@ -329,6 +329,52 @@ class RankedSink : public PartSink {
   RankedCollector local;
 };
 
+// Runs work on the run's threads (a thread of its own joins the arena), while the calling
+// thread reports every tenth of a second, at once when `urgent` is raised (with wake
+// notified), and passes on the user's stop.
+void Watch(RunState& run, const std::atomic<bool>* stop, const std::function<void()>& work,
+           const std::function<void()>& report, std::atomic<bool>& urgent, std::mutex& waiting,
+           std::condition_variable& wake) {
+  bool finished = false;
+  std::thread worker([&] {
+    tbb::task_arena arena(run.threads);
+    arena.execute(work);
+    std::lock_guard lock(waiting);
+    finished = true;
+    wake.notify_all();
+  });
+  const auto passStop = [&] {
+    if (stop != nullptr && stop->load()) {
+      run.stopped.store(true);
+      run.cancel.store(true);
+    }
+  };
+  {
+    std::unique_lock lock(waiting);
+    auto last = Clock::now();
+    while (!finished) {
+      wake.wait_for(lock, std::chrono::milliseconds(20));
+      passStop();
+      if (!finished && (Clock::now() - last >= std::chrono::milliseconds(100) || urgent.exchange(false))) {
+        lock.unlock();
+        report();
+        lock.lock();
+        last = Clock::now();
+        passStop();  // a stop asked for from within a report is obeyed at once
+      }
+    }
+  }
+  worker.join();
+}
+
+// More threads than cores, where asked for, rather than TBB's default limit.
+std::optional<tbb::global_control> AllowThreads(int threads) {
+  std::optional<tbb::global_control> allow;
+  if (threads > tbb::info::default_concurrency())
+    allow.emplace(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(threads));
+  return allow;
+}
+
 template <typename Rules>
 class Engine {
  public:
@@ -342,10 +388,7 @@ class Engine {
 
   DesignResult Run() {
     start_ = Clock::now();
-    // More threads than cores, where asked for, rather than TBB's default limit.
-    std::optional<tbb::global_control> allow;
-    if (run_.threads > tbb::info::default_concurrency())
-      allow.emplace(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(run_.threads));
+    const auto allow = AllowThreads(run_.threads);
     if (stop_ != nullptr && stop_->load()) {
       run_.stopped.store(true);
       run_.cancel.store(true);
@@ -364,38 +407,7 @@ class Engine {
       arena.execute([&] { Work(); });
       return Conclude();
     }
-    bool finished = false;
-    std::thread worker([&] {
-      tbb::task_arena arena(run_.threads);
-      arena.execute([&] { Work(); });
-      std::lock_guard lock(waiting_);
-      finished = true;
-      wake_.notify_all();
-    });
-    {
-      std::unique_lock lock(waiting_);
-      Clock::time_point last = Clock::now();
-      while (!finished) {
-        wake_.wait_for(lock, std::chrono::milliseconds(20));
-        if (stop_ != nullptr && stop_->load()) {
-          run_.stopped.store(true);
-          run_.cancel.store(true);
-        }
-        // Every tenth of a second, and at once when the first trains of a listing are known.
-        if (!finished && (Clock::now() - last >= std::chrono::milliseconds(100) || firstTrains_.exchange(false))) {
-          lock.unlock();
-          Report();
-          lock.lock();
-          last = Clock::now();
-          // A stop asked for from within a report is obeyed at once.
-          if (stop_ != nullptr && stop_->load()) {
-            run_.stopped.store(true);
-            run_.cancel.store(true);
-          }
-        }
-      }
-    }
-    worker.join();
+    Watch(run_, stop_, [&] { Work(); }, [&] { Report(); }, firstTrains_, waiting_, wake_);
     return Conclude();
   }
 
@@ -635,6 +647,140 @@ class Engine {
   std::size_t listed_ = 0;
 };
 
+// Several targets in one enumeration: the loops (with the last gear solved for each
+// target where the kind allows) feed a collector per target.
+template <typename Rules>
+class ManyTargets {
+ public:
+  ManyTargets(const DesignQuery& query, std::span<const DesignTarget> targets, DesignOperations& operations,
+              const std::atomic<bool>* stop, int threads, const EngineTuning& tuning)
+      : operations_(operations), stop_(stop), tuning_(tuning), rules_(query) {
+    run_.threads = ThreadsFor(threads);
+    run_.stop = stop;
+    for (const DesignTarget& t : targets) queries_.push_back(QueryFor(query, t));
+    judges_.reserve(queries_.size());
+    for (const DesignQuery& q : queries_) {
+      judges_.emplace_back(q, rules_);
+      merged_.emplace_back(judges_.back(), q.best > 0 ? RankedCollector::Order::Closeness : RankedCollector::Order::Loops,
+                           KeptOf(q));
+    }
+    strategy_ = Choose(rules_, queries_.empty() ? query : queries_.front(), NoShortcuts(tuning));
+  }
+
+  std::vector<DesignResult> Run() {
+    const auto start = Clock::now();
+    const auto allow = AllowThreads(run_.threads);
+    const auto report = [&] {
+      DesignProgress progress;
+      progress.percent = std::clamp(static_cast<int>(100.0 * static_cast<double>(run_.partsDone.load()) /
+                                                     static_cast<double>(run_.partsTotal.load())),
+                                    0, 99);
+      progress.elapsedSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+      if (progress.elapsedSeconds > 3 && progress.percent > 0)
+        progress.secondsLeft = progress.elapsedSeconds * (100 - progress.percent) / progress.percent;
+      operations_.Progress(progress);
+    };
+    report();
+    std::atomic<bool> urgent{false};
+    std::mutex waiting;
+    std::condition_variable wake;
+    Watch(run_, stop_, [&] { Work(); }, report, urgent, waiting, wake);
+    std::vector<DesignResult> results;
+    for (std::size_t t = 0; t < queries_.size(); ++t) {
+      const std::int64_t cap = CapOf(queries_[t]);
+      const std::vector<Entry> entries = merged_[t].TakeSorted();
+      std::vector<DesignTrain> trains = TrainsOf(entries, judges_[t], 0, static_cast<std::size_t>(cap) + 1);
+      const bool capCut = static_cast<std::int64_t>(trains.size()) > cap;
+      if (capCut) trains.pop_back();
+      results.push_back(MakeResult(queries_[t], judges_[t], std::move(trains), capCut, run_.stopped.load()));
+    }
+    DesignProgress done;
+    done.percent = run_.stopped.load() ? 0 : 100;
+    done.elapsedSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    done.secondsLeft = 0;
+    operations_.Progress(done);
+    return results;
+  }
+
+ private:
+  // Tables and the sweep serve one target; the loops serve many.
+  static EngineTuning NoShortcuts(EngineTuning tuning) {
+    tuning.tableStages = 0;
+    tuning.maxTableEntries = 0;
+    tuning.products = 0;
+    return tuning;
+  }
+
+  // A part's collectors, one per target, each pruned by its own closest so far.
+  class Sink : public PartSink {
+   public:
+    explicit Sink(ManyTargets& run) : run_(run) {
+      for (std::size_t t = 0; t < run.judges_.size(); ++t) {
+        local.emplace_back(run.judges_[t], run.merged_[t].Ordering(), run.merged_[t].Limit());
+        bounds_.emplace_back();
+        windows_.push_back(run.judges_[t].WindowFor({}));
+      }
+    }
+    std::size_t Targets() const override { return local.size(); }
+    Judge::Window Window() override { return Judge::Window{0, std::numeric_limits<double>::infinity()}; }
+    Judge::Window WindowOf(std::size_t t) override { return windows_[t]; }
+    bool Offer(const int* teeth, std::uint64_t num, std::uint64_t den) override {
+      const double r = static_cast<double>(num) / static_cast<double>(den);
+      for (std::size_t t = 0; t < local.size(); ++t)
+        if (r >= windows_[t].low * (1 - 1e-12) && r <= windows_[t].high * (1 + 1e-12)) OfferTo(t, teeth, num, den);
+      return true;
+    }
+    bool OfferTo(std::size_t t, const int* teeth, std::uint64_t num, std::uint64_t den) override {
+      const Judge& judge = run_.judges_[t];
+      if (!judge.Within(num, den)) return true;
+      if (bounds_[t] && local[t].Ordering() == RankedCollector::Order::Closeness &&
+          judge.Target().CompareDifferences(Fraction{num, den}, bounds_[t]->Reduction()) > 0)
+        return true;
+      local[t].Add(MakeEntry(teeth, run_.rules_.Gears(), num, den));
+      if (local[t].Ordering() == RankedCollector::Order::Closeness && local[t].Worst() &&
+          (!bounds_[t] || judge.Closer(*local[t].Worst(), *bounds_[t]))) {
+        bounds_[t] = local[t].Worst();
+        windows_[t] = judge.WindowFor(bounds_[t]);
+      }
+      return true;
+    }
+    std::vector<RankedCollector> local;
+
+   private:
+    ManyTargets& run_;
+    std::vector<std::optional<Entry>> bounds_;
+    std::vector<Judge::Window> windows_;
+  };
+
+  void Work() {
+    const int looped = Loops<Rules>::LoopedGears(rules_, nullptr, strategy_.lastGear);
+    const Prefixes prefixes = MakePrefixes(rules_, looped, run_.threads, strategy_.loopsWork, tuning_.partDepth);
+    RunParts<std::optional<Sink>>(
+        static_cast<std::int64_t>(prefixes.list.size()), run_,
+        [&](std::int64_t i) {
+          std::optional<Sink> sink(std::in_place, *this);
+          int prefix[kMaxGears];
+          for (int g = 0; g < prefixes.depth; ++g) prefix[g] = prefixes.list[static_cast<std::size_t>(i)][g];
+          Loops<Rules>(rules_, nullptr, strategy_.lastGear, *sink, run_).Run(prefix, prefixes.depth);
+          return sink;
+        },
+        [&](std::int64_t, std::optional<Sink>&& sink) {
+          for (std::size_t t = 0; t < merged_.size(); ++t) merged_[t].Merge(std::move(sink->local[t]));
+          return true;
+        });
+  }
+
+  DesignOperations& operations_;
+  const std::atomic<bool>* stop_;
+  EngineTuning tuning_;
+  Rules rules_;
+  std::vector<DesignQuery> queries_;
+  std::vector<Judge> judges_;
+  std::vector<RankedCollector> merged_;
+  Strategy strategy_;
+  RunState run_;
+};
+
 }  // namespace
 
 std::int64_t MostAffordable() { return kMostAffordable; }
@@ -676,6 +822,12 @@ DesignEstimate Estimate(const DesignQuery& query, int threads, const EngineTunin
 DesignResult RunEngine(const DesignQuery& query, DesignOperations& operations, const std::atomic<bool>* stop,
                        int threads, const EngineTuning& tuning) {
   return Engine<CompoundRules>(query, operations, stop, threads, tuning).Run();
+}
+
+std::vector<DesignResult> RunEngineForTargets(const DesignQuery& query, std::span<const DesignTarget> targets,
+                                              DesignOperations& operations, const std::atomic<bool>* stop,
+                                              int threads, const EngineTuning& tuning) {
+  return ManyTargets<CompoundRules>(query, targets, operations, stop, threads, tuning).Run();
 }
 
 }  // namespace quenmar::design::detail

@@ -38,5 +38,8 @@ DesignEstimate Estimate(const DesignQuery& query, int threads, const EngineTunin
 
 DesignResult RunEngine(const DesignQuery& query, DesignOperations& operations, const std::atomic<bool>* stop,
                        int threads, const EngineTuning& tuning = {});
+std::vector<DesignResult> RunEngineForTargets(const DesignQuery& query, std::span<const DesignTarget> targets,
+                                              DesignOperations& operations, const std::atomic<bool>* stop,
+                                              int threads, const EngineTuning& tuning = {});
 
 }  // namespace quenmar::design::detail

@@ -29,6 +29,13 @@ class PartSink {
   virtual Judge::Window Window() = 0;
   // Now and then while the part runs; false when the part needs no more trains.
   virtual bool Tick() { return true; }
+  // A sink may serve several targets, each with its own window: the last gear is then
+  // solved for each, and its trains go to that target alone.
+  virtual std::size_t Targets() const { return 1; }
+  virtual Judge::Window WindowOf(std::size_t /*target*/) { return Window(); }
+  virtual bool OfferTo(std::size_t /*target*/, const int* teeth, std::uint64_t num, std::uint64_t den) {
+    return Offer(teeth, num, den);
+  }
 };
 
 template <typename Rules>
@@ -97,19 +104,21 @@ class Loops {
       return sink_.Offer(teeth_.data(), num, den);
     }
     const int g = rules_.Gears() - 1;
-    const Judge::Window w = sink_.Window();
-    const auto range = rules_.LastGearRange(teeth_.data(), num, den, w.low, w.high);
-    if (range.first > range.last) return true;
     const auto& values = rules_.Values(g);
-    for (auto at = std::lower_bound(values.begin(), values.end(), static_cast<int>(range.first));
-         at != values.end() && *at <= range.last; ++at) {
-      if (!rules_.Admits(g, *at, teeth_.data(), 0, used_)) continue;
-      teeth_[g] = *at;
-      std::uint64_t n = num, d = den;
-      rules_.Extend(g, *at, n, d);
-      rules_.Finish(teeth_.data(), n, d);
-      ++work_;
-      if (!sink_.Offer(teeth_.data(), n, d)) return false;
+    for (std::size_t t = 0; t < sink_.Targets(); ++t) {
+      const Judge::Window w = sink_.WindowOf(t);
+      const auto range = rules_.LastGearRange(teeth_.data(), num, den, w.low, w.high);
+      if (range.first > range.last) continue;
+      for (auto at = std::lower_bound(values.begin(), values.end(), static_cast<int>(range.first));
+           at != values.end() && *at <= range.last; ++at) {
+        if (!rules_.Admits(g, *at, teeth_.data(), 0, used_)) continue;
+        teeth_[g] = *at;
+        std::uint64_t n = num, d = den;
+        rules_.Extend(g, *at, n, d);
+        rules_.Finish(teeth_.data(), n, d);
+        ++work_;
+        if (!sink_.OfferTo(t, teeth_.data(), n, d)) return false;
+      }
     }
     return true;
   }
