@@ -34,6 +34,9 @@ constexpr std::size_t kBatch = 1 << 14;
 constexpr std::size_t kPartHolds = 1 << 12;
 // Work units of the cost model per second on one core of a desktop like ours.
 constexpr double kUnitsPerSecond = 2.5e8;
+// The least the loops of a listing run before they give way to the sweep: a listing
+// within a moment's work keeps its trains coming in loop order from the start.
+constexpr double kMomentOfLoops = kUnitsPerSecond / 100;
 
 int ThreadsFor(int requested) {
   return requested > 0 ? requested : std::max(1, tbb::info::default_concurrency());
@@ -116,7 +119,7 @@ Strategy ChooseProducts(const CompoundRules& rules, const DesignQuery& query, co
       }
     }
   }
-  if (tuning.products != 0) best.sweepWork = SweepWork(rules);
+  if (tuning.products != 0) best.sweepWork = SweepWork(rules, query.best > 0);
   // A sweep of hours finds nothing until it has come far; the loops hand on trains from
   // the start, which is worth more where neither would end.
   constexpr double kHopeless = 1e12;
@@ -127,11 +130,11 @@ Strategy ChooseProducts(const CompoundRules& rules, const DesignQuery& query, co
     else if (query.best > 0) best.sweep = cheaper;
     // A listing stops at its cap in loop order, which the loops may reach long before
     // their end: they go first, and give way to the sweep once they have done its work.
-    else best.budgeted = std::max(*best.sweepWork, kUnitsPerSecond / 4) * 4 < best.loopsWork;
+    else best.budgeted = std::max(*best.sweepWork, kMomentOfLoops) * 4 < best.loopsWork;
   }
   // Loops on a budget start at once: no table that takes longer to build than the budget.
   if (best.budgeted && best.tableStages > 0 &&
-      TailTable::Entries(rules, best.tableStages) > std::max(*best.sweepWork, kUnitsPerSecond / 4) / 2) {
+      TailTable::Entries(rules, best.tableStages) > std::max(*best.sweepWork, kMomentOfLoops) / 2) {
     best.tableStages = 0;
     best.lastGear = rules.Tie(last) < 0 && !lastIsSource;
   }
@@ -484,7 +487,7 @@ class Engine {
     const auto count = static_cast<std::int64_t>(prefixes.list.size());
     // The loops of a listing give way to the sweep once they have done its work, but not
     // before a moment's work: a short search keeps its trains coming in loop order.
-    const double budget = strategy_.budgeted ? std::max(*strategy_.sweepWork, kUnitsPerSecond / 4)
+    const double budget = strategy_.budgeted ? std::max(*strategy_.sweepWork, kMomentOfLoops)
                                              : std::numeric_limits<double>::infinity();
     std::atomic<double> work{0};
     const auto loopsOf = [&](PartSink& sink, std::int64_t i, bool& complete) {

@@ -131,7 +131,7 @@ class Loops {
     constexpr long double kMargin = 1e-12L;
     const long double scale = static_cast<long double>(den) / static_cast<long double>(num);
     table_->Find(w.low * scale * (1 - kMargin), w.high * scale * (1 + kMargin), sum, hits_);
-    work_ += static_cast<std::int64_t>(hits_.size());
+    work_ += table_->FindWork() + static_cast<std::int64_t>(hits_.size());
     for (std::size_t i = 0; i < hits_.size(); ++i) {
       if ((i & 1023) == 1023 && run_.Cancelled()) return false;
       table_->Decode(hits_[i], teeth_.data());

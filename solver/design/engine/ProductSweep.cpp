@@ -16,11 +16,21 @@ namespace {
 constexpr double kMostBlockTuples = 2.5e7;  // combinations one block may spell out
 constexpr std::size_t kPartHolds = 1 << 12;
 
-// Sorts values that all lie in [lo, hi] and drops repeats: a radix sort of their offsets
-// from lo, eleven bits a pass.
+// Sorts values that all lie in [lo, hi] and drops repeats: a bitset where they lie dense,
+// else a radix sort of their offsets from lo, eleven bits a pass.
 void SortUnique(std::vector<std::uint64_t>& values, std::uint64_t lo, std::uint64_t hi) {
   if (values.size() < 4096) {
     std::sort(values.begin(), values.end());
+  } else if ((hi - lo) / 64 <= values.size()) {
+    // Dense: a bit a number, marked and read back in order.
+    thread_local std::vector<std::uint64_t> bits;
+    bits.assign(static_cast<std::size_t>((hi - lo) / 64 + 1), 0);
+    for (const std::uint64_t v : values) bits[(v - lo) / 64] |= std::uint64_t{1} << ((v - lo) % 64);
+    values.clear();
+    for (std::size_t w = 0; w < bits.size(); ++w)
+      for (std::uint64_t b = bits[w]; b != 0; b &= b - 1)
+        values.push_back(lo + w * 64 + static_cast<std::uint64_t>(std::countr_zero(b)));
+    return;
   } else {
     thread_local std::vector<std::uint64_t> buffer;
     buffer.resize(values.size());
@@ -85,8 +95,7 @@ std::vector<std::uint64_t> BlockProducts(const BlockGears& block) {
   Usage used{};
   std::array<int, kMaxStages> teeth{};
   SpellBlock(block, block.first, 1, 0, used, teeth, block.Interchangeable(), out);
-  std::sort(out.begin(), out.end());
-  out.erase(std::unique(out.begin(), out.end()), out.end());
+  if (!out.empty()) SortUnique(out, *std::min_element(out.begin(), out.end()), *std::max_element(out.begin(), out.end()));
   return out;
 }
 
@@ -113,6 +122,8 @@ double SideProducts::BlockWork(const CompoundRules& rules, int side) {
 }
 
 std::uint64_t SideProducts::Count(std::uint64_t lo, std::uint64_t hi) const {
+  if (b_.size() == 1 && b_.front() == 1)  // one block: the products are its own
+    return static_cast<std::uint64_t>(std::upper_bound(a_.begin(), a_.end(), hi) - std::lower_bound(a_.begin(), a_.end(), lo));
   std::uint64_t count = 0;
   for (const std::uint64_t x : a_) {
     if (x > hi / b_.front()) break;
@@ -123,14 +134,38 @@ std::uint64_t SideProducts::Count(std::uint64_t lo, std::uint64_t hi) const {
   return count;
 }
 
-void SideProducts::Products(std::uint64_t lo, std::uint64_t hi, std::vector<std::uint64_t>& out) const {
-  out.clear();
-  for (const std::uint64_t x : a_) {
-    if (x > hi / b_.front()) break;
-    const auto to = std::upper_bound(b_.begin(), b_.end(), hi / x);
-    for (auto at = std::lower_bound(b_.begin(), to, (lo + x - 1) / x); at != to; ++at) out.push_back(x * *at);
+void SegmentProducts::Build(const SideProducts& side, std::uint64_t lo, std::uint64_t hi) {
+  lo_ = lo;
+  hi_ = hi;
+  const std::uint64_t count = side.Count(lo, hi);
+  // A bit a number where at least one in 64 is a product: no more memory than a list,
+  // and marking and walking it beats sorting.
+  dense_ = (hi - lo) / 64 <= count;
+  if (dense_) {
+    bits_.assign(static_cast<std::size_t>((hi - lo) / 64 + 1), 0);
+    side.ForEachPair(lo, hi, [&](std::uint64_t v) { bits_[(v - lo) / 64] |= std::uint64_t{1} << ((v - lo) % 64); });
+    return;
   }
-  SortUnique(out, lo, hi);
+  list_.clear();
+  list_.reserve(static_cast<std::size_t>(count));
+  side.ForEachPair(lo, hi, [&](std::uint64_t v) { list_.push_back(v); });
+  SortUnique(list_, lo, hi);
+}
+
+std::uint64_t SegmentProducts::Next(std::uint64_t x) const {
+  if (x < lo_) x = lo_;
+  if (x > hi_) return 0;
+  if (!dense_) {
+    const auto at = std::lower_bound(list_.begin(), list_.end(), x);
+    return at == list_.end() ? 0 : *at;
+  }
+  std::size_t word = static_cast<std::size_t>((x - lo_) / 64);
+  std::uint64_t bits = bits_[word] & (~std::uint64_t{0} << ((x - lo_) % 64));
+  while (bits == 0) {
+    if (++word == bits_.size()) return 0;
+    bits = bits_[word];
+  }
+  return lo_ + word * 64 + static_cast<std::uint64_t>(std::countr_zero(bits));
 }
 
 std::pair<std::uint64_t, std::uint64_t> SideProducts::Nearest(long double x) const {
@@ -146,7 +181,7 @@ std::pair<std::uint64_t, std::uint64_t> SideProducts::Nearest(long double x) con
   return {below, above};
 }
 
-std::optional<double> SweepWork(const CompoundRules& rules) {
+std::optional<double> SweepWork(const CompoundRules& rules, bool closest) {
   double work = 0;
   for (int side : {0, 1}) {
     const double blocks = SideProducts::BlockWork(rules, side);
@@ -154,11 +189,12 @@ std::optional<double> SweepWork(const CompoundRules& rules) {
     const int positions = rules.Stages(), split = Split(rules);
     const double a = BlockGears{rules, side, 0, split}.Tuples(), b = BlockGears{rules, side, split, positions}.Tuples();
     // Distinct block products are fewer than the tuples; a third is typical of wide ranges.
-    const double distinctA = std::max(1.0, a / 3), pairs = distinctA * std::max(1.0, positions > 3 ? b / 3 : 1.0);
-    // Each segment walks the first block once, and the first guess at the window walks it
-    // for each of its samples.
+    const double distinctA = std::max(1.0, a / 3), distinctB = positions > 3 ? std::max(1.0, b / 3) : 1.0;
+    const double pairs = distinctA * distinctB;
+    // Each segment walks the first block once, looking its partners up in the second, and
+    // the first guess at the window of the closest trains walks it for each of its samples.
     const double segments = pairs / static_cast<double>(std::uint64_t{1} << 22) + 1;
-    work += blocks + pairs * 3 + (segments + 64) * distinctA * std::log2(distinctA + 2);
+    work += blocks + pairs * 3 + (segments + (closest ? 64 : 0)) * distinctA * std::log2(distinctB + 2);
   }
   return work;
 }
@@ -169,7 +205,8 @@ class Sweep {
  public:
   Sweep(const CompoundRules& rules, const Judge& judge, RankedCollector& merged, RunState& run,
         const SweepOptions& options)
-      : rules_(rules), judge_(judge), merged_(merged), run_(run), options_(options) {
+      : rules_(rules), judge_(judge), merged_(merged), run_(run), options_(options),
+        gearSets_(rules.DistinctKind() == Distinct::Gears) {
     tbb::parallel_invoke([&] { drivers_.emplace(rules, 0); }, [&] { driven_.emplace(rules, 1); });
     // A train's reduction is fixedDriven * q / (fixedDriver * p): q = R * p * rho.
     rho_ = static_cast<long double>(rules.FixedDriver()) / static_cast<long double>(rules.FixedDriven());
@@ -318,19 +355,24 @@ class Sweep {
   }
 
   void SweepSegment(const Segment& s, double width, RankedCollector& part) {
-    thread_local std::vector<std::uint64_t> drivers, driven;
+    thread_local SegmentProducts drivers, driven;
     Judge::Window w = Current(part, width);
     const auto [qlo, qhi] = DrivenRange(s, w);
     if (qlo > qhi || run_.Cancelled()) return;
-    drivers_->Products(s.lo, s.hi, drivers);
+    drivers.Build(*drivers_, s.lo, s.hi);
     if (run_.Cancelled()) return;
-    driven_->Products(qlo, qhi, driven);
+    driven.Build(*driven_, qlo, qhi);
     const std::uint64_t fixedDriven = rules_.FixedDriven(), fixedDriver = rules_.FixedDriver();
-    std::size_t from = 0, checked = 0;
+    std::size_t checked = 0;
+    bool cancelled = false;
     auto flushed = std::chrono::steady_clock::now();
-    for (const std::uint64_t p : drivers) {
+    drivers.ForEach([&](std::uint64_t p) {
+      if (cancelled) return;
       if ((++checked & 4095) == 0) {
-        if (run_.Cancelled()) return;
+        if (run_.Cancelled()) {
+          cancelled = true;
+          return;
+        }
         // What the part has found joins the run's every tenth of a second.
         if (part.Size() > 0 && std::chrono::steady_clock::now() - flushed > std::chrono::milliseconds(100)) {
           flushed = std::chrono::steady_clock::now();
@@ -339,25 +381,30 @@ class Sweep {
         }
         w = Current(part, width);
       }
-      const long double lo = static_cast<long double>(p) * rho_ * w.low * (1 - 1e-12L);
+      const long double lo = std::ceil(static_cast<long double>(p) * rho_ * w.low * (1 - 1e-12L));
       const long double hi = static_cast<long double>(p) * rho_ * w.high * (1 + 1e-12L);
-      while (from < driven.size() && static_cast<long double>(driven[from]) < lo) ++from;
-      for (std::size_t j = from; j < driven.size() && static_cast<long double>(driven[j]) <= hi; ++j) {
-        const std::uint64_t num = fixedDriven * driven[j], den = fixedDriver * p;
+      if (lo > static_cast<long double>(qhi)) return;
+      for (std::uint64_t q = driven.Next(lo < 1 ? 1 : static_cast<std::uint64_t>(lo));
+           q != 0 && static_cast<long double>(q) <= hi; q = q == qhi ? 0 : driven.Next(q + 1)) {
+        const std::uint64_t num = fixedDriven * q, den = fixedDriver * p;
         if (!judge_.Within(num, den)) continue;
         const Entry probe{{}, num, den};
         if (part.Ordering() == RankedCollector::Order::Closeness && part.Worst() &&
             judge_.Target().CompareDifferences(probe.Reduction(), part.Worst()->Reduction()) > 0)
           continue;
-        Expand(p, driven[j], num, den, part);
+        Expand(p, q, num, den, part);
         w = Current(part, width);
       }
-    }
+    });
   }
 
   // The trains of a pair of products, in loop order, to the part: no more of them than
   // the collector can keep (the later ones of a group are equally near and later).
   void Expand(std::uint64_t p, std::uint64_t q, std::uint64_t num, std::uint64_t den, RankedCollector& part) {
+    if (gearSets_) {
+      rules_.GearSetsOfProducts(p, q, [&](const int* teeth) { part.Add(MakeEntry(teeth, rules_.Gears(), num, den)); });
+      return;
+    }
     const std::int64_t room = part.Limit();
     std::int64_t kept = 0, seen = 0;
     std::unordered_set<ClassKey, ClassKeyHash> classes;
@@ -384,6 +431,7 @@ class Sweep {
   std::optional<SideProducts> drivers_, driven_;
   long double rho_ = 1;
   std::uint64_t segmentLimit_ = 1;
+  bool gearSets_;  // one train per gear set: the sets are spelled out, not every train
 };
 
 }  // namespace

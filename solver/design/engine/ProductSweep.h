@@ -9,7 +9,9 @@
 // Only the pairs within the window are spelled out into trains, by the rules, in loop
 // order.
 
+#include <algorithm>
 #include <cstdint>
+#include <bit>
 #include <optional>
 #include <vector>
 
@@ -29,8 +31,16 @@ class SideProducts {
   bool Empty() const { return a_.empty() || b_.empty(); }
   // Pairs of block products (with repeats) whose product lies in [lo, hi].
   std::uint64_t Count(std::uint64_t lo, std::uint64_t hi) const;
-  // The distinct products in [lo, hi], ascending, into out.
-  void Products(std::uint64_t lo, std::uint64_t hi, std::vector<std::uint64_t>& out) const;
+  // f(product) for each pair of block products whose product lies in [lo, hi], in no
+  // order and with repeats.
+  template <typename F>
+  void ForEachPair(std::uint64_t lo, std::uint64_t hi, F&& f) const {
+    for (const std::uint64_t x : a_) {
+      if (x > hi / b_.front()) break;
+      const auto to = std::upper_bound(b_.begin(), b_.end(), hi / x);
+      for (auto at = std::lower_bound(b_.begin(), to, (lo + x - 1) / x); at != to; ++at) f(x * *at);
+    }
+  }
   // Pairs in all (the work of spelling every product out once).
   double Pairs() const { return static_cast<double>(a_.size()) * static_cast<double>(b_.size()); }
   // The products nearest to x from below and from above (0 when there is none).
@@ -44,13 +54,38 @@ class SideProducts {
   std::uint64_t lo_ = 1, hi_ = 0;
 };
 
+// The distinct products of one side within [lo, hi], walked in ascending order: a bitset
+// where they lie dense, a sorted list where they are sparse.
+class SegmentProducts {
+ public:
+  void Build(const SideProducts& side, std::uint64_t lo, std::uint64_t hi);
+  // The smallest product at or above x, or 0 when none.
+  std::uint64_t Next(std::uint64_t x) const;
+  template <typename F>
+  void ForEach(F&& f) const {
+    if (!dense_) {
+      for (const std::uint64_t v : list_) f(v);
+      return;
+    }
+    for (std::size_t w = 0; w < bits_.size(); ++w)
+      for (std::uint64_t b = bits_[w]; b != 0; b &= b - 1)
+        f(lo_ + w * 64 + static_cast<std::uint64_t>(std::countr_zero(b)));
+  }
+
+ private:
+  bool dense_ = false;
+  std::uint64_t lo_ = 0, hi_ = 0;
+  std::vector<std::uint64_t> bits_, list_;
+};
+
 struct SweepOptions {
   std::uint64_t segmentProducts = std::uint64_t{1} << 22;  // products a segment holds at most
 };
 
 // Whether the sweep applies to these rules (a product-form kind whose blocks fit the
-// memory), and its work, comparable with the loops' (products spelled out).
-std::optional<double> SweepWork(const CompoundRules& rules);
+// memory), and its work, comparable with the loops' (products spelled out); closest: a
+// search for the closest trains, whose window is first guessed.
+std::optional<double> SweepWork(const CompoundRules& rules, bool closest);
 
 // Runs the sweep: every train within the judge's tolerance to `collector` (a listing,
 // first trains in loop order) or the closest (best K). The collector is the run's merged

@@ -6,6 +6,7 @@
 // hits sorted by index come in loop order.
 
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -27,6 +28,8 @@ class TailTable {
   // with the given tooth sum (any sum when sum is 0).
   void Find(long double low, long double high, std::uint32_t sum, std::vector<std::uint32_t>& hits) const;
   void Decode(std::uint32_t index, int* teeth) const;
+  // What one Find costs in the work units of the cost model (a binary search).
+  std::int64_t FindWork() const { return std::bit_width(entries_.size() + 2) + 2; }
 
  private:
   struct Entry {

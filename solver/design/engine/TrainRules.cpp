@@ -128,6 +128,73 @@ ClassKey CompoundRules::ClassOf(const int* teeth) const {
   return key;
 }
 
+void CompoundRules::Multisets(int side, std::uint64_t product, std::vector<std::vector<int>>& out) const {
+  // Every value some gear of the side may take, ascending; a multiset takes them in
+  // ascending order, so each is made once.
+  std::vector<int> values;
+  for (int g = side; g < gears_; g += 2) values.insert(values.end(), values_[g].begin(), values_[g].end());
+  std::sort(values.begin(), values.end());
+  values.erase(std::unique(values.begin(), values.end()), values.end());
+  const int positions = Stages();
+  std::vector<int> chosen;
+  const std::function<void(std::size_t, std::uint64_t)> choose = [&](std::size_t from, std::uint64_t rest) {
+    const int left = positions - static_cast<int>(chosen.size());
+    if (left == 0) {
+      if (rest == 1) out.push_back(chosen);
+      return;
+    }
+    for (std::size_t i = from; i < values.size(); ++i) {
+      const auto v = static_cast<std::uint64_t>(values[i]);
+      // The rest is made of `left` values of at least v: v^left may not exceed it.
+      std::uint64_t least = 1;
+      for (int k = 0; k < left && least <= rest; ++k) least *= v;
+      if (least > rest) break;
+      if (rest % v != 0) continue;
+      chosen.push_back(values[i]);
+      choose(i, rest / v);
+      chosen.pop_back();
+    }
+  };
+  choose(0, product);
+}
+
+bool CompoundRules::FirstTrain(int g, std::array<std::vector<int>, 2>& left, std::array<int, kMaxGears>& teeth,
+                               Usage& used, const std::function<void(const int*)>& visit) const {
+  if (g == gears_) {
+    visit(teeth.data());
+    return true;
+  }
+  std::vector<int>& from = left[g % 2];  // ascending; each value tried once
+  for (std::size_t i = 0; i < from.size(); ++i) {
+    const int v = from[i];
+    if ((i > 0 && from[i - 1] == v) || v < lo_[g] || v > hi_[g] || !Admits(g, v, teeth.data(), 0, used)) continue;
+    if (geometry_ && !geometry_->GearFits(g, v)) continue;
+    teeth[g] = v;
+    ++used[v];
+    from.erase(from.begin() + static_cast<std::ptrdiff_t>(i));
+    const bool found = FirstTrain(g + 1, left, teeth, used, visit);
+    from.insert(from.begin() + static_cast<std::ptrdiff_t>(i), v);
+    --used[v];
+    if (found) return true;
+  }
+  return false;
+}
+
+void CompoundRules::GearSetsOfProducts(std::uint64_t p, std::uint64_t q,
+                                       const std::function<void(const int*)>& visit) const {
+  std::vector<std::vector<int>> drivers, driven;
+  Multisets(0, p, drivers);
+  if (drivers.empty()) return;
+  Multisets(1, q, driven);
+  std::array<int, kMaxGears> teeth{};
+  Usage used{};
+  for (const auto& d : drivers)
+    for (const auto& n : driven) {
+      std::array<std::vector<int>, 2> left{d, n};
+      FirstTrain(0, left, teeth, used, visit);
+    }
+}
+
 namespace {
 
 // The trains of one class, counted by placing its parts in every order the gears allow:

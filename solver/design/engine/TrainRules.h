@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "DesignSearch.h"
@@ -114,14 +115,23 @@ class CompoundRules : public KindRules {
   int OwnedCount(int v) const { return ownedCount_[v]; }
   bool Coaxial() const { return coaxial_; }
   bool Exclusion() const { return exclusion_; }
+  Distinct DistinctKind() const { return distinct_; }
   std::uint64_t FixedDriven() const { return fixedDriven_; }
   std::uint64_t FixedDriver() const { return fixedDriver_; }
   // The trains whose drivers' teeth multiply to p and driven gears' teeth to q, in loop
   // order, each passing every filter; visit(teeth) returns false to stop early.
   template <typename Visit>
   void TrainsOfProducts(std::uint64_t p, std::uint64_t q, Visit&& visit) const;
+  // For the gear-set listings: each gear set (the drivers' multiset and the driven
+  // gears') whose products are p and q once, by its first train in loop order, passing
+  // every filter; in no particular order. Much less work than every train where the
+  // sets have many orderings.
+  void GearSetsOfProducts(std::uint64_t p, std::uint64_t q, const std::function<void(const int*)>& visit) const;
 
  private:
+  void Multisets(int side, std::uint64_t product, std::vector<std::vector<int>>& out) const;
+  bool FirstTrain(int g, std::array<std::vector<int>, 2>& left, std::array<int, kMaxGears>& teeth, Usage& used,
+                  const std::function<void(const int*)>& visit) const;
   bool StageAdmits(int s, const int* teeth, int from) const;
   template <typename Visit>
   bool Split(int g, std::array<std::uint64_t, 2>& rest, std::array<int, kMaxGears>& teeth, Usage& used,
