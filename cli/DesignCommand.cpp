@@ -128,7 +128,9 @@ std::optional<std::string> ReadSetupFile(const std::string& path, DesignQuery& q
   const SetupProblems& p = reading.problems;
   const std::pair<const char*, const std::string*> fields[] = {
       {"", &p.teeth},           {"target", &p.target}, {"tolerance", &p.tolerance},
-      {"ownedGears", &p.ownedGears}, {"module", &p.module}, {"", &p.query}};
+      {"ownedGears", &p.ownedGears}, {"module", &p.module}, {"pressureAngle", &p.pressureAngle},
+      {"centreDistance", &p.centreDistance}, {"profileShift", &p.profileShift}, {"shaft", &p.shaft},
+      {"clearance", &p.clearance}, {"maxDiameter", &p.maxDiameter}, {"", &p.query}};
   for (const auto& [key, message] : fields) {
     if (message->empty()) continue;
     if (!*key) return where + *message;

@@ -32,7 +32,13 @@ const Hint kHints[] = {
     {QT_TRANSLATE_NOOP("DesignInputs", "A decimal, or a fraction such as 127/90."), 2},
     {QT_TRANSLATE_NOOP("DesignInputs", "A decimal in the unit beside it; may be empty when Best is above 0."), 2},
     {QT_TRANSLATE_NOOP("DesignInputs", "Teeth counts separated by commas or blanks; empty: any count."), 2},
-    {QT_TRANSLATE_NOOP("DesignInputs", "Millimetres, for the drawing."), 1},
+    {QT_TRANSLATE_NOOP("DesignInputs", "Millimetres: one module, or one per stage (commas between)."), 2},
+    {QT_TRANSLATE_NOOP("DesignInputs", "Degrees, 10 to 30: one, or one per stage."), 1},
+    {QT_TRANSLATE_NOOP("DesignInputs", "Empty: the standard ones; equal; or mm per stage, such as 1=50, 2=40.5\u00b10.1."), 2},
+    {QT_TRANSLATE_NOOP("DesignInputs", "The most shift per gear, 0 to 2; empty: no shift."), 1},
+    {QT_TRANSLATE_NOOP("DesignInputs", "Diameters in mm: one, or one per shaft, the input's first."), 2},
+    {QT_TRANSLATE_NOOP("DesignInputs", "The least gap, mm, from a tip circle to another shaft."), 1},
+    {QT_TRANSLATE_NOOP("DesignInputs", "The largest tip diameter, mm; empty: any."), 1},
     {"", 2},
 };
 
@@ -201,18 +207,73 @@ void DesignInputs::Build() {
   addMessage(OwnedMessage, m_owned);
 
   m_module = Described(new QLineEdit, "Module",
-                       tr("The module of the drawing in millimetres (pitch diameter = module \u00d7 "
-                          "teeth); it does not change the search."),
+                       tr("The module in millimetres (pitch diameter = module \u00d7 teeth): one for "
+                          "every stage, or one per stage separated by commas. It sets the drawing, and "
+                          "the search too while Geometry is ticked."),
                        "module");
   addRow(tr("Mod&ule (mm):"), m_module);
   addMessage(ModuleMessage, m_module);
+
+  m_geometry = Described(new QCheckBox(tr("&Geometry: centre distances, shafts, fit")), "Geometry",
+                         tr("Ask the search for the gears' geometry: the modules, centre distances, "
+                            "profile shift and clearances below; exports then add each stage's module, "
+                            "centre distance, shifts and contact ratio, and the worst clearance."),
+                         "geometry");
+  grid->addWidget(m_geometry, row++, 1);
+  // Each row of the geometry: its label, its input and its message, shown with Geometry.
+  auto geometryRow = [&](const QString& label, QLineEdit* input, Message message) {
+    const int first = row;
+    addRow(label, input);
+    addMessage(message, input);
+    for (int r = first; r < row; ++r)
+      for (int c = 0; c < 2; ++c)
+        if (QLayoutItem* item = grid->itemAtPosition(r, c); item && item->widget()) m_geometryRows.push_back(item->widget());
+  };
+  m_pressureAngle = Described(new QLineEdit, "Pressure angle",
+                              tr("The pressure angle of the teeth in degrees, 10 to 30 (20 is usual): one "
+                                 "for every stage, or one per stage."),
+                              "pressure-angle");
+  geometryRow(tr("Pressure &angle (\u00b0):"), m_pressureAngle, AngleMessage);
+  m_centreDistance = Described(new QLineEdit, "Centre distances",
+                               tr("Where the shafts must stand: empty, each stage at its standard distance "
+                                  "module \u00d7 (teeth + teeth) / 2; equal, every stage the same (the output "
+                                  "in line with the input), compared exactly; or a stage's distance in mm, "
+                                  "exact or within a tolerance: 1=50, 2=40.5\u00b10.1 (or +-)."),
+                               "centre-distance");
+  geometryRow(tr("Centre &distances:"), m_centreDistance, CentreMessage);
+  m_profileShift = Described(new QLineEdit, "Profile shift",
+                             tr("Lets a stage reach a centre distance its teeth miss by shifting their "
+                                "profiles, up to this much per gear (0 to 2 modules); empty: no shift."),
+                             "profile-shift");
+  geometryRow(tr("Profile s&hift up to:"), m_profileShift, ShiftMessage);
+  m_shaft = Described(new QLineEdit, "Shafts",
+                      tr("Shaft diameters in mm: one for every shaft, or one per shaft (stages + 1), "
+                         "the input's first. Each gear's root circle must hold its shaft."),
+                      "shafts");
+  geometryRow(tr("Sha&fts (mm):"), m_shaft, ShaftMessage);
+  m_clearance = Described(new QLineEdit, "Clearance",
+                          tr("The least gap in mm between a gear's tip circle and a shaft it does not sit "
+                             "on; the drawing shows in red where it fails."),
+                          "clearance");
+  geometryRow(tr("C&learance (mm):"), m_clearance, ClearanceMessage);
+  m_maxDiameter = Described(new QLineEdit, "Max diameter",
+                            tr("The largest tip diameter of any gear in mm; empty: any size."),
+                            "max-diameter");
+  geometryRow(tr("Ma&x diameter (mm):"), m_maxDiameter, DiameterMessage);
+  m_fits = Described(new QCheckBox(tr("Only trains that f&it")), "Fits",
+                     tr("List only trains whose gears keep the clearance from every shaft they do not "
+                        "sit on, hold their shafts and mesh with a contact ratio of at least 1."),
+                     "fits");
+  grid->addWidget(m_fits, row++, 1);
+  m_geometryRows.push_back(m_fits);
 
   addMessage(SetupMessage, nullptr);
   grid->setRowStretch(row, 1);
 
   QWidget* chain[] = {m_configuration, m_stages, m_teeth, m_target, m_tolerance,
                       m_toleranceUnit, m_best, m_maxTrains, m_distinct, m_hunting,
-                      m_coaxial, m_owned, m_readGears, m_module};
+                      m_coaxial, m_owned, m_readGears, m_module, m_geometry, m_pressureAngle,
+                      m_centreDistance, m_profileShift, m_shaft, m_clearance, m_maxDiameter, m_fits};
   for (std::size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
 
   auto take = [this] {
@@ -221,8 +282,10 @@ void DesignInputs::Build() {
   connect(m_configuration, &QComboBox::currentIndexChanged, this, take);
   connect(m_stages, &QSpinBox::valueChanged, this, take);
   connect(m_teeth, &QTableWidget::itemChanged, this, take);
-  for (QLineEdit* edit : {m_target, m_tolerance, m_owned, m_module})
+  for (QLineEdit* edit : {m_target, m_tolerance, m_owned, m_module, m_pressureAngle, m_centreDistance,
+                          m_profileShift, m_shaft, m_clearance, m_maxDiameter})
     connect(edit, &QLineEdit::textChanged, this, take);
+  for (QCheckBox* box : {m_geometry, m_fits}) connect(box, &QCheckBox::toggled, this, take);
   connect(m_toleranceUnit, &QComboBox::currentIndexChanged, this, take);
   connect(m_best, &QSpinBox::valueChanged, this, take);
   connect(m_maxTrains, &QSpinBox::valueChanged, this, take);
@@ -238,7 +301,7 @@ void DesignInputs::Build() {
 }
 
 QWidget* DesignInputs::FirstInput() const { return m_configuration; }
-QWidget* DesignInputs::LastInput() const { return m_module; }
+QWidget* DesignInputs::LastInput() const { return m_fits; }
 
 void DesignInputs::keyPressEvent(QKeyEvent* event) {
   if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return QWidget::keyPressEvent(event);
@@ -256,12 +319,13 @@ bool DesignInputs::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DesignInputs::SetSetup(const DesignSetup& setup) {
-  const double oldModule = m_reading.module;
   m_setup = setup;
   ShowSetup();
   Check();
-  if (m_reading.problems.module.empty() && m_reading.module != oldModule)
-    emit moduleChanged(m_reading.module);
+}
+
+void DesignInputs::ShowGeometryRows() {
+  for (QWidget* widget : m_geometryRows) widget->setVisible(m_setup.geometry);
 }
 
 void DesignInputs::SetOwnedGears(const QString& text) { m_owned->setText(text); }
@@ -283,6 +347,14 @@ void DesignInputs::ShowSetup() {
   m_coaxial->setChecked(m_setup.coaxial);
   m_owned->setText(QString::fromStdString(m_setup.ownedGears));
   m_module->setText(QString::fromStdString(m_setup.module));
+  m_geometry->setChecked(m_setup.geometry);
+  const std::pair<QLineEdit*, const std::string*> texts[] = {
+      {m_pressureAngle, &m_setup.pressureAngle}, {m_centreDistance, &m_setup.centreDistance},
+      {m_profileShift, &m_setup.profileShift},   {m_shaft, &m_setup.shaft},
+      {m_clearance, &m_setup.clearance},         {m_maxDiameter, &m_setup.maxDiameter}};
+  for (const auto& [edit, text] : texts) edit->setText(QString::fromStdString(*text));
+  m_fits->setChecked(m_setup.fits);
+  ShowGeometryRows();
   m_writing = false;
 }
 
@@ -330,11 +402,15 @@ void DesignInputs::TakeControls() {
   m_setup.coaxial = m_coaxial->isChecked();
   m_setup.ownedGears = m_owned->text().trimmed().toStdString();
   m_setup.module = m_module->text().trimmed().toStdString();
-  const double oldModule = m_reading.module;
-  const bool moduleWasValid = m_reading.problems.module.empty();
+  m_setup.geometry = m_geometry->isChecked();
+  const std::pair<QLineEdit*, std::string*> texts[] = {
+      {m_pressureAngle, &m_setup.pressureAngle}, {m_centreDistance, &m_setup.centreDistance},
+      {m_profileShift, &m_setup.profileShift},   {m_shaft, &m_setup.shaft},
+      {m_clearance, &m_setup.clearance},         {m_maxDiameter, &m_setup.maxDiameter}};
+  for (const auto& [edit, text] : texts) *text = edit->text().trimmed().toStdString();
+  m_setup.fits = m_fits->isChecked();
+  ShowGeometryRows();
   Check();
-  if (m_reading.problems.module.empty() && (!moduleWasValid || m_reading.module != oldModule))
-    emit moduleChanged(m_reading.module);
 }
 
 void DesignInputs::Check() {
@@ -342,7 +418,8 @@ void DesignInputs::Check() {
   CheckForWindow(m_setup, m_reading);
   const SetupProblems& p = m_reading.problems;
   const std::string* problems[] = {&p.teeth, &p.target, &p.tolerance, &p.ownedGears, &p.module,
-                                   &p.query};
+                                   &p.pressureAngle, &p.centreDistance, &p.profileShift, &p.shaft,
+                                   &p.clearance, &p.maxDiameter, &p.query};
   for (int i = 0; i < MessageCount; ++i) {
     const bool wrong = !problems[i]->empty();
     m_messages[i]->Show(wrong ? QString::fromStdString(*problems[i]) : tr(kHints[i].accepts), wrong);
@@ -363,6 +440,7 @@ void DesignInputs::Check() {
     }
   }
   emit changed();
+  if (p.module.empty()) emit drawingChanged();
 }
 
 }  // namespace quenmar::design

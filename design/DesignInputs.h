@@ -1,12 +1,14 @@
 #pragma once
 // The inputs of a design search: configuration or free stages, the teeth ranges, target,
-// tolerance, best, cap, distinct, hunting tooth, coaxial, owned gears and the drawing's
-// module. Each input is checked as it is typed and says beside it, in room kept for it,
+// tolerance, best, cap, distinct, hunting tooth, coaxial, owned gears, the modules, and
+// with Geometry ticked the rest of the gears' geometry (pressure angle, centre distances,
+// profile shift, shafts, clearance, largest diameter, fits). Each input is checked as it is typed and says beside it, in room kept for it,
 // what it accepts or what is wrong; each has a tooltip and a topic in the help page.
 // Enter in any input outside the teeth table asks for a search.
 
 #include <QWidget>
 #include <array>
+#include <vector>
 
 #include "DesignSetup.h"
 
@@ -43,7 +45,9 @@ class DesignInputs : public QWidget {
 
  signals:
   void changed();                 // any input; Reading() is up to date
-  void moduleChanged(double module);
+  // What the drawing shows changed (Reading().drawing); not sent while a module is wrong,
+  // so the drawing keeps the last good one.
+  void drawingChanged();
   void searchRequested();
   void readGearsFileRequested();
 
@@ -56,6 +60,7 @@ class DesignInputs : public QWidget {
   void ShowSetup();  // writes m_setup into the controls
   void TakeControls();  // reads the controls into m_setup
   void ShowTeethRows();
+  void ShowGeometryRows();
   void Check();
 
   DesignSetup m_setup;
@@ -77,9 +82,19 @@ class DesignInputs : public QWidget {
   QLineEdit* m_owned = nullptr;
   QPushButton* m_readGears = nullptr;
   QLineEdit* m_module = nullptr;
+  QCheckBox* m_geometry = nullptr;
+  QLineEdit* m_pressureAngle = nullptr;
+  QLineEdit* m_centreDistance = nullptr;
+  QLineEdit* m_profileShift = nullptr;
+  QLineEdit* m_shaft = nullptr;
+  QLineEdit* m_clearance = nullptr;
+  QLineEdit* m_maxDiameter = nullptr;
+  QCheckBox* m_fits = nullptr;
+  std::vector<QWidget*> m_geometryRows;  // shown while Geometry is ticked
 
   enum Message { TeethMessage, TargetMessage, ToleranceMessage, OwnedMessage, ModuleMessage,
-                 SetupMessage, MessageCount };
+                 AngleMessage, CentreMessage, ShiftMessage, ShaftMessage, ClearanceMessage,
+                 DiameterMessage, SetupMessage, MessageCount };
   std::array<InputMessage*, MessageCount> m_messages{};
 };
 

@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollArea>
@@ -30,8 +32,10 @@
 #include "DesignFormat.h"
 #include "DesignHelp.h"
 #include "DesignInputs.h"
+#include "OutlineExport.h"
 #include "SearchWorker.h"
 #include "TrainDrawing.h"
+#include "TrainLayout.h"
 #include "TrainTableModel.h"
 
 namespace quenmar::design {
@@ -58,12 +62,6 @@ QPushButton* NamedButton(const QString& text, const char* name, const QString& t
   button->setAccessibleName(QString::fromLatin1(name));
   button->setToolTip(tip);
   return button;
-}
-
-// The setup as far as the search reads it: the module only changes the drawing.
-DesignSetup SearchedPart(DesignSetup setup) {
-  setup.module = DesignSetup().module;
-  return setup;
 }
 
 QString TimeLeft(double seconds) {
@@ -147,6 +145,28 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   exports->addWidget(m_exportButton);
   exports->addWidget(m_exportDrawingButton);
   drawingLayout->addLayout(exports);
+  // Outlines to cut: one gear or the whole train, offset for the cutter's kerf.
+  m_outlineOf = new QComboBox;
+  m_outlineOf->setAccessibleName(tr("Outline of"));
+  m_outlineOf->setToolTip(tr("Which outline Export outlines writes: the whole train in place, or one gear"));
+  m_kerf = new QLineEdit(QStringLiteral("0"));
+  m_kerf->setAccessibleName(tr("Kerf"));
+  m_kerf->setToolTip(tr("The width a laser or cutter takes away, mm (0 to 2, below twice the smallest root "
+                        "rounding): the outlines are offset by half of it, gears outward and bores inward"));
+  m_kerf->setMaximumWidth(m_kerf->fontMetrics().horizontalAdvance(QStringLiteral("0.000000")));
+  m_exportOutlinesButton = NamedButton(tr("Export o&utlines..."), "Export outlines",
+                                       tr("Write the outline to cut, true scale, as SVG or DXF"));
+  for (QWidget* w : std::initializer_list<QWidget*>{m_outlineOf, m_kerf, m_exportOutlinesButton})
+    w->setProperty("helpTopic", QStringLiteral("outlines"));
+  auto* outlines = new QHBoxLayout;
+  outlines->addStretch(1);
+  auto* outlineLabel = new QLabel(tr("Outli&ne of:"));
+  outlineLabel->setBuddy(m_outlineOf);
+  auto* kerfLabel = new QLabel(tr("&Kerf (mm):"));
+  kerfLabel->setBuddy(m_kerf);
+  for (QWidget* w : std::initializer_list<QWidget*>{outlineLabel, m_outlineOf, kerfLabel, m_kerf, m_exportOutlinesButton})
+    outlines->addWidget(w);
+  drawingLayout->addLayout(outlines);
   m_rightSplit = new QSplitter(Qt::Vertical);
   m_rightSplit->addWidget(m_table);
   m_rightSplit->addWidget(drawingPane);
@@ -174,9 +194,12 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   setTabOrder(m_drawing, m_fitButton);
   setTabOrder(m_fitButton, m_exportButton);
   setTabOrder(m_exportButton, m_exportDrawingButton);
+  setTabOrder(m_exportDrawingButton, m_outlineOf);
+  setTabOrder(m_outlineOf, m_kerf);
+  setTabOrder(m_kerf, m_exportOutlinesButton);
 
   connect(m_inputs, &DesignInputs::changed, this, &DesignWindow::InputsChanged);
-  connect(m_inputs, &DesignInputs::moduleChanged, m_drawing, &TrainDrawing::SetModule);
+  connect(m_inputs, &DesignInputs::drawingChanged, this, &DesignWindow::ShowDrawingOptions);
   connect(m_inputs, &DesignInputs::searchRequested, this, &DesignWindow::Search);
   connect(m_inputs, &DesignInputs::readGearsFileRequested, this, &DesignWindow::ReadGearsFile);
   connect(m_searchButton, &QPushButton::clicked, this, &DesignWindow::Search);
@@ -184,6 +207,7 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   connect(m_resetButton, &QPushButton::clicked, this, &DesignWindow::ResetInputs);
   connect(m_exportButton, &QPushButton::clicked, this, &DesignWindow::ExportResults);
   connect(m_exportDrawingButton, &QPushButton::clicked, this, &DesignWindow::ExportDrawing);
+  connect(m_exportOutlinesButton, &QPushButton::clicked, this, &DesignWindow::ExportOutlines);
   connect(m_fitButton, &QPushButton::clicked, m_drawing, &TrainDrawing::Fit);
   connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &DesignWindow::ShowSelectedTrain);
@@ -208,7 +232,7 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
 
   RestoreSettings();
   m_table->resizeColumnsToContents();
-  m_drawing->SetModule(m_inputs->Reading().module);
+  ShowDrawingOptions();
   UpdateTitle();
   UpdateStates();
 }
@@ -226,6 +250,8 @@ void DesignWindow::BuildActions() {
   m_exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
   m_exportDrawingAction =
       file->addAction(tr("Export &drawing..."), this, &DesignWindow::ExportDrawing);
+  m_exportOutlinesAction =
+      file->addAction(tr("Export o&utlines..."), this, &DesignWindow::ExportOutlines);
   file->addSeparator();
   file->addAction(tr("&Reset to defaults"), this, &DesignWindow::ResetInputs);
   file->addSeparator();
@@ -283,6 +309,14 @@ void DesignWindow::UpdateStates() {
   m_exportDrawingButton->setEnabled(m_drawing->HasTrain());
   m_exportDrawingAction->setEnabled(m_drawing->HasTrain());
   m_fitButton->setEnabled(m_drawing->HasTrain());
+  for (QWidget* w : std::initializer_list<QWidget*>{m_exportOutlinesButton, m_outlineOf, m_kerf})
+    w->setEnabled(m_drawing->HasTrain());
+  m_exportOutlinesAction->setEnabled(m_drawing->HasTrain());
+}
+
+void DesignWindow::ShowDrawingOptions() {
+  if (!m_inputs->Reading().problems.module.empty()) return;  // the last good module stays
+  m_drawing->SetGeometry(m_inputs->Reading().drawing, m_inputs->Setup().coaxial);
 }
 
 bool DesignWindow::ResultsStale() const {
@@ -409,6 +443,19 @@ void DesignWindow::ShowSelectedTrain() {
   if (current.isValid() && current.row() < m_model->rowCount())
     m_drawing->SetTrain(m_model->Train(current.row()).teeth);
   else m_drawing->SetTrain({});
+  // The outlines offered: the train's, then each gear's.
+  const int chosen = m_outlineOf->currentIndex();
+  QStringList entries;
+  if (m_drawing->HasTrain()) entries << tr("the whole train");
+  for (std::size_t g = 0; g < m_drawing->Teeth().size(); ++g)
+    entries << tr("N%1, %2 teeth").arg(g + 1).arg(m_drawing->Teeth()[g]);
+  QStringList shown;
+  for (int i = 0; i < m_outlineOf->count(); ++i) shown << m_outlineOf->itemText(i);
+  if (shown != entries) {
+    m_outlineOf->clear();
+    m_outlineOf->addItems(entries);
+    m_outlineOf->setCurrentIndex(chosen >= 0 && chosen < entries.size() ? chosen : 0);
+  }
   UpdateStates();
 }
 
@@ -476,6 +523,53 @@ void DesignWindow::ExportDrawing() {
   else if (suffix == QLatin1String("png")) error = m_drawing->ExportPng(path);
   else error = tr("%1: choose a name ending in .svg or .png for the format.").arg(path);
   if (error) m_prompter->Error(this, tr("Export drawing"), *error);
+  else m_status->setText(tr("%1 written").arg(path));
+}
+
+void DesignWindow::ExportOutlines() {
+  const std::shared_ptr<const TrainLayout> layout = m_drawing->Layout();
+  if (!layout) return;
+  const geometry::TrainGeometry& train = layout->geometry;
+  const QString title = tr("Export outlines");
+  // The kerf must leave the tightest curve of an outline, its root rounding, a curve.
+  double smallest = 2;
+  for (const geometry::PlacedGear& gear : train.gears) smallest = std::min(smallest, 2 * gear.cut.RackRounding());
+  const QString kerfText = m_kerf->text().trimmed();
+  bool number = false;
+  const double kerf = kerfText.toDouble(&number);
+  if (!number || kerfText.contains(QRegularExpression(QStringLiteral("[^0-9.]"))) || !(kerf < smallest)) {
+    m_prompter->Error(this, title, tr("Kerf: a width from 0 to 2 mm, below %1 mm here (twice the smallest root "
+                                      "rounding); \u201c%2\u201d is not one.").arg(QString::number(smallest, 'g', 6), kerfText));
+    m_kerf->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  const int which = m_outlineOf->currentIndex() - 1;  // -1: the whole train
+  for (std::size_t g = 0; g < train.gears.size(); ++g) {
+    if (which >= 0 && static_cast<int>(g) != which) continue;
+    const geometry::GearCut& cut = train.gears[g].cut;
+    const double bore = train.shaftDiameters[train.gears[g].shaft];
+    if (!(cut.RootRadius() > bore / 2) || !(bore > kerf)) {
+      m_prompter->Error(this, title, tr("N%1 (%2 teeth) cannot hold its %3 mm bore %4: no outline written.")
+                                         .arg(g + 1).arg(cut.teeth).arg(QString::number(bore, 'g', 6))
+                                         .arg(bore > kerf ? tr("inside its root circle") : tr("after the kerf")));
+      return;
+    }
+  }
+  const QString name = which < 0 ? QStringLiteral("train.svg")
+                                 : QStringLiteral("N%1-%2.svg").arg(which + 1).arg(train.gears[which].cut.teeth);
+  const QString path = m_prompter->SaveFileName(this, title, tr("SVG (*.svg);;DXF (*.dxf)"),
+                                                QDir(Folder(QStringLiteral("outlines"))).filePath(name));
+  if (path.isEmpty()) return;
+  Remember(QStringLiteral("outlines"), path);
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix != QLatin1String("svg") && suffix != QLatin1String("dxf")) {
+    m_prompter->Error(this, title, tr("%1: choose a name ending in .svg or .dxf for the format.").arg(path));
+    return;
+  }
+  const auto files = geometry::TrainOutlineFiles(
+      train, suffix == QLatin1String("dxf") ? geometry::OutlineFormat::Dxf : geometry::OutlineFormat::Svg, kerf);
+  const std::string& text = files[which < 0 ? files.size() - 1 : static_cast<std::size_t>(which)].text;
+  if (auto error = WriteFile(path, QByteArray::fromStdString(text))) m_prompter->Error(this, title, *error);
   else m_status->setText(tr("%1 written").arg(path));
 }
 

@@ -15,7 +15,9 @@
 #include "DesignSetup.h"
 
 class QAction;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSplitter;
@@ -67,6 +69,8 @@ class DesignWindow : public QMainWindow {
   bool ResultsStale() const;
   void ExportResults();
   void ExportDrawing();
+  void ExportOutlines();
+  void ShowDrawingOptions();
   void CopyRows();
   void SaveSetupAs();
   void OpenSetupFile();
@@ -91,6 +95,9 @@ class DesignWindow : public QMainWindow {
   QPushButton* m_exportButton = nullptr;
   QPushButton* m_exportDrawingButton = nullptr;
   QPushButton* m_fitButton = nullptr;
+  QPushButton* m_exportOutlinesButton = nullptr;
+  QComboBox* m_outlineOf = nullptr;
+  QLineEdit* m_kerf = nullptr;
   QPushButton* m_resetButton = nullptr;
   QProgressBar* m_progress = nullptr;
   QLabel* m_status = nullptr;
@@ -99,6 +106,7 @@ class DesignWindow : public QMainWindow {
   QAction* m_stopAction = nullptr;
   QAction* m_exportAction = nullptr;
   QAction* m_exportDrawingAction = nullptr;
+  QAction* m_exportOutlinesAction = nullptr;
   QAction* m_copyAction = nullptr;
 
   // The setup and query of the trains shown, and how their search ended.

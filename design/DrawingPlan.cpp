@@ -92,16 +92,24 @@ struct Extent {
   QPointF Centre() const { return {(left + right) / 2, (top + bottom) / 2}; }
 };
 
-Extent TipExtent(const TrainLayout& layout, double module) {
+// The gears' tip circles and shafts, and the side view below them.
+Extent TipExtent(const TrainLayout& layout, const SideView& side) {
   Extent e;
   for (const PlacedGear& gear : layout.gears) {
-    const double r = gear.pitchRadius + module;
+    const double r = gear.tipRadius;
     e.left = std::min(e.left, gear.x - r);
     e.right = std::max(e.right, gear.x + r);
     e.top = std::min(e.top, gear.y - r);
     e.bottom = std::max(e.bottom, gear.y + r);
   }
+  e.bottom = std::max(e.bottom, side.Bottom(layout.planes));
   return e;
+}
+
+SideView PlanSideView(const TrainLayout& layout) {
+  double largest = 0;
+  for (const PlacedGear& gear : layout.gears) largest = std::max(largest, gear.tipRadius);
+  return {1.5 * largest, 0.2 * largest, 0.3 * largest};
 }
 
 // Room kept around the gears for their labels, above, below and at each side.
@@ -114,20 +122,43 @@ Reserve LabelReserve(const QFontMetricsF& metrics) {
 }
 
 void FillLegend(DrawingPlan& plan, const QFontMetricsF& metrics) {
-  for (std::size_t s = 0; s < plan.layout.stages.size(); ++s) {
-    const StageInfo& stage = plan.layout.stages[s];
-    plan.legendLines << Tr("Stage %1: N%2 %3 drives N%4 %5, ratio %6, centres %7 mm")
-                            .arg(s + 1)
-                            .arg(2 * s + 1)
-                            .arg(stage.driver)
-                            .arg(2 * s + 2)
-                            .arg(stage.driven)
-                            .arg(Number(stage.ratio, 4))
-                            .arg(Number(stage.centreDistance, 3));
+  const TrainLayout& layout = *plan.layout;
+  bool oneModule = true;
+  for (const StageInfo& stage : layout.stages) oneModule = oneModule && stage.module == layout.stages[0].module;
+  for (std::size_t s = 0; s < layout.stages.size(); ++s) {
+    const StageInfo& stage = layout.stages[s];
+    QString line = Tr("Stage %1: N%2 %3 drives N%4 %5, ratio %6, centres %7 mm")
+                       .arg(s + 1)
+                       .arg(2 * s + 1)
+                       .arg(stage.driver)
+                       .arg(2 * s + 2)
+                       .arg(stage.driven)
+                       .arg(Number(stage.ratio, 4))
+                       .arg(Number(stage.centreDistance, 3));
+    if (!oneModule) line += Tr(", module %1").arg(Number(stage.module, 4));
+    if (stage.shift[0] != 0 || stage.shift[1] != 0)
+      line += Tr(", shifts %1, %2").arg(Number(stage.shift[0], 3), Number(stage.shift[1], 3));
+    plan.legendLines << line;
   }
-  plan.legendLines << Tr("Module %1 mm%2; bold: driving gears")
-                          .arg(Number(plan.module, 4))
-                          .arg(plan.layout.coaxial ? Tr("; coaxial") : QString());
+  // What fails, in one line: the worst fault, and how many more are drawn in red.
+  if (!layout.faults.empty()) {
+    const ClearanceFault& worst = *std::min_element(layout.faults.begin(), layout.faults.end(),
+        [](const ClearanceFault& a, const ClearanceFault& b) { return a.gap < b.gap; });
+    const PlacedGear& gear = layout.gears[worst.gear];
+    QString line = worst.shaft == gear.shaft
+                       ? Tr("Red: N%1's bore (%2 mm) is not inside its root circle")
+                             .arg(worst.gear + 1).arg(Number(layout.shaftDiameters[worst.shaft], 3))
+                   : worst.gap < 0
+                       ? Tr("Red: N%1's tip overlaps shaft %2 by %3 mm").arg(worst.gear + 1).arg(worst.shaft + 1).arg(Number(-worst.gap, 3))
+                       : Tr("Red: N%1's tip only %2 mm from shaft %3 (clearance %4 mm)")
+                             .arg(worst.gear + 1).arg(Number(worst.gap, 3)).arg(worst.shaft + 1).arg(Number(layout.clearance, 3));
+    if (layout.faults.size() > 1) line += Tr(", and %1 more").arg(layout.faults.size() - 1);
+    plan.legendLines << line;
+  }
+  plan.faultLines = layout.faults.empty() ? 0 : 1;
+  plan.legendLines << Tr("%1bold: driving gears%2")
+                          .arg(oneModule ? Tr("Module %1 mm; ").arg(Number(layout.stages[0].module, 4)) : QString())
+                          .arg(layout.coaxial ? Tr("; coaxial") : QString());
   double widest = 0;
   for (const QString& line : plan.legendLines) widest = std::max(widest, metrics.horizontalAdvance(line));
   const double barRoom = 12 + kLongestBar + 6 + metrics.horizontalAdvance(QStringLiteral("5000 mm"));
@@ -164,11 +195,18 @@ void PlaceScaleBar(DrawingPlan& plan, const QFontMetricsF& metrics) {
 void PlaceLabels(DrawingPlan& plan, const QFontMetricsF& metrics, const QFontMetricsF& bold) {
   Placer placer(plan.region);
   const double height = metrics.height() + 2;
-  // Shafts stay visible.
-  for (const PlacedGear& gear : plan.layout.gears) {
+  const TrainLayout& layout = *plan.layout;
+  // Shafts and the side view stay visible.
+  for (const PlacedGear& gear : layout.gears) {
     const QPointF c = plan.Place(gear.x, gear.y);
     placer.Take(QRectF(c - QPointF(4, 4), QSizeF(8, 8)));
   }
+  double left = 1e300, right = -1e300;
+  for (const PlacedGear& gear : layout.gears) {
+    left = std::min(left, gear.x - gear.tipRadius);
+    right = std::max(right, gear.x + gear.tipRadius);
+  }
+  placer.Take(QRectF(plan.Place(left, plan.side.top), plan.Place(right, plan.side.Bottom(layout.planes))).adjusted(0, -height, 0, 0));
   auto place = [&](DrawingLabel label, const std::vector<QPointF>& preferred, QPointF anchor, double radius,
                    double reach) {
     if (!plan.region.contains(anchor)) return;  // zoomed out of sight
@@ -185,9 +223,9 @@ void PlaceLabels(DrawingPlan& plan, const QFontMetricsF& metrics, const QFontMet
   };
 
   // Each mesh marked with its stage number where the pitch circles touch.
-  for (std::size_t s = 0; s < plan.layout.stages.size(); ++s) {
-    const PlacedGear& driver = plan.layout.gears[2 * s];
-    const PlacedGear& driven = plan.layout.gears[2 * s + 1];
+  for (std::size_t s = 0; s < layout.stages.size(); ++s) {
+    const PlacedGear& driver = layout.gears[2 * s];
+    const PlacedGear& driven = layout.gears[2 * s + 1];
     const double towards = driven.x > driver.x ? 1.0 : -1.0;
     const QPointF mesh = plan.Place(driver.x + towards * driver.pitchRadius, driver.y);
     DrawingLabel label{QRectF(0, 0, metrics.horizontalAdvance(QString::number(s + 1)) + 8, height),
@@ -197,7 +235,7 @@ void PlaceLabels(DrawingPlan& plan, const QFontMetricsF& metrics, const QFontMet
   // Teeth counts: a driver's inside it below its shaft where it fits, a driven gear's above
   // its rim; else the nearest free place.
   std::vector<const PlacedGear*> order;
-  for (const PlacedGear& gear : plan.layout.gears) order.push_back(&gear);
+  for (const PlacedGear& gear : layout.gears) order.push_back(&gear);
   std::stable_sort(order.begin(), order.end(), [](const PlacedGear* a, const PlacedGear* b) {
     return (a->gear % 2) < (b->gear % 2);  // drivers first: they may keep their inside place
   });
@@ -206,7 +244,7 @@ void PlaceLabels(DrawingPlan& plan, const QFontMetricsF& metrics, const QFontMet
     const QString text = QStringLiteral("N%1  %2").arg(gear->gear + 1).arg(gear->teeth);
     const double width = (driving ? bold : metrics).horizontalAdvance(text) + 8;
     const QPointF c = plan.Place(gear->x, gear->y);
-    const double r = gear->pitchRadius * plan.pxPerMm, tip = (gear->pitchRadius + plan.module) * plan.pxPerMm;
+    const double r = gear->pitchRadius * plan.pxPerMm, tip = gear->tipRadius * plan.pxPerMm;
     const QPointF inside = c + QPointF(0, std::max(0.55 * r, height * 1.2));
     const bool fitsInside = std::hypot(width / 2, inside.y() - c.y() + height / 2) < r * 0.95;
     const QPointF above = c - QPointF(0, tip + height / 2 + 3), below = c + QPointF(0, tip + height / 2 + 3);
@@ -227,10 +265,10 @@ void PlaceLabels(DrawingPlan& plan, const QFontMetricsF& metrics, const QFontMet
   }
 }
 
-DrawingPlan Begin(const std::vector<int>& teeth, double module, const QFontMetricsF& metrics) {
+DrawingPlan Begin(std::shared_ptr<const TrainLayout> layout, const QFontMetricsF& metrics) {
   DrawingPlan plan;
-  plan.module = module;
-  plan.layout = LayOutTrain(teeth, module);
+  plan.layout = std::move(layout);
+  plan.side = PlanSideView(*plan.layout);
   FillLegend(plan, metrics);
   return plan;
 }
@@ -243,13 +281,13 @@ QFont DrawingFont() {
   return font;
 }
 
-DrawingPlan PlanDrawing(const std::vector<int>& teeth, double module, const QRectF& area,
+DrawingPlan PlanDrawing(std::shared_ptr<const TrainLayout> layout, const QRectF& area,
                         const DrawingView& view) {
   const QFontMetricsF metrics(DrawingFont()), bold(Bold(DrawingFont()));
-  DrawingPlan plan = Begin(teeth, module, metrics);
+  DrawingPlan plan = Begin(std::move(layout), metrics);
   plan.area = area;
   PlaceLegend(plan);
-  const Extent extent = TipExtent(plan.layout, module);
+  const Extent extent = TipExtent(*plan.layout, plan.side);
   const Reserve reserve = LabelReserve(metrics);
   const QRectF frame = plan.region.adjusted(reserve.side, reserve.top, -reserve.side, -reserve.bottom);
   const double fit = std::min(std::max(frame.width(), 10.0) / extent.Width(),
@@ -263,11 +301,11 @@ DrawingPlan PlanDrawing(const std::vector<int>& teeth, double module, const QRec
   return plan;
 }
 
-DrawingPlan PlanDrawingAtScale(const std::vector<int>& teeth, double module, double pxPerMm) {
+DrawingPlan PlanDrawingAtScale(std::shared_ptr<const TrainLayout> layout, double pxPerMm) {
   const QFontMetricsF metrics(DrawingFont()), bold(Bold(DrawingFont()));
-  DrawingPlan plan = Begin(teeth, module, metrics);
+  DrawingPlan plan = Begin(std::move(layout), metrics);
   plan.pxPerMm = pxPerMm;
-  const Extent extent = TipExtent(plan.layout, module);
+  const Extent extent = TipExtent(*plan.layout, plan.side);
   const Reserve reserve = LabelReserve(metrics);
   const double width = std::max(extent.Width() * pxPerMm + 2 * reserve.side, plan.legendColumnWidth) + 2 * kMargin;
   const double gears = extent.Height() * pxPerMm + reserve.top + reserve.bottom;

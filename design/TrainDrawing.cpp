@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <numeric>
 
 namespace quenmar::design {
 
@@ -26,33 +27,24 @@ const QColor kStageColours[] = {QColor(31, 119, 180), QColor(230, 120, 20), QCol
 
 QColor StageColour(int stage) { return kStageColours[stage % 6]; }
 
-// The outline of a spur gear with simple trapezoid teeth, in pixels.
-QPainterPath GearOutline(const PlacedGear& gear, double module, double scale, QPointF centre) {
-  const double r = gear.pitchRadius * scale;
-  const double tip = (gear.pitchRadius + module) * scale;
-  const double root = std::max(gear.pitchRadius - 1.25 * module, gear.pitchRadius * 0.3) * scale;
+// A gear's outline in pixels: its true outline, or its tip circle where teeth are too
+// fine to see.
+QPainterPath GearPath(const PlacedGear& gear, double scale, QPointF centre) {
   QPainterPath path;
-  if (module * scale < 1.2 || gear.teeth < 3) {  // teeth too fine to see: the pitch circle
+  if (gear.outline.empty() || gear.module * scale < 1.2) {
+    const double r = gear.tipRadius * scale;
     path.addEllipse(centre, r, r);
     return path;
   }
-  const double pitch = 2 * kPi / gear.teeth;
-  auto at = [&](double radius, double angle) {
-    return centre + QPointF(radius * std::cos(angle), -radius * std::sin(angle));
-  };
-  for (int j = 0; j < gear.teeth; ++j) {
-    const double c = gear.phase + j * pitch;
-    const QPointF points[] = {at(root, c - 0.5 * pitch), at(root, c - 0.28 * pitch),
-                              at(tip, c - 0.14 * pitch), at(tip, c + 0.14 * pitch),
-                              at(root, c + 0.28 * pitch)};
-    for (const QPointF& p : points) {
-      if (path.elementCount() == 0) path.moveTo(p);
-      else path.lineTo(p);
-    }
-  }
+  QPolygonF polygon;
+  polygon.reserve(static_cast<int>(gear.outline.size()));
+  for (const geometry::Point& p : gear.outline) polygon << centre + QPointF(p.x * scale, -p.y * scale);
+  path.addPolygon(polygon);
   path.closeSubpath();
   return path;
 }
+
+const QColor kFault(220, 0, 0);
 
 std::optional<QString> Save(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
@@ -67,35 +59,57 @@ TrainDrawing::TrainDrawing(QWidget* parent) : QWidget(parent) {
   setMinimumSize(240, 180);
   setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::OpenHandCursor);
-  Describe();
+  LayOut();
 }
 
 void TrainDrawing::SetTrain(std::vector<int> teeth) {
   if (teeth != m_teeth) m_view = {};
   m_teeth = std::move(teeth);
-  Describe();
-  update();
+  LayOut();
 }
 
 void TrainDrawing::SetModule(double module) {
-  if (module > 0.0 && module != m_module) {
-    m_module = module;
-    m_view = {};
-    Describe();
-  }
-  update();
+  if (!(module > 0.0)) return update();
+  geometry::GeometryOptions options;
+  const long long micrometres = std::max(1LL, std::llround(module * 1e6)), common = std::gcd(micrometres, 1'000'000LL);
+  options.modules = {geometry::Exact{micrometres / common, 1'000'000 / common}};
+  SetGeometry(options, m_coaxial);
 }
 
-void TrainDrawing::Describe() {
+void TrainDrawing::SetGeometry(const geometry::GeometryOptions& options, bool coaxial) {
+  const bool rescaled = options.modules != m_options.modules;
+  m_options = options;
+  m_coaxial = coaxial;
+  if (rescaled) m_view = {};
+  LayOut();
+}
+
+double TrainDrawing::Module() const { return m_options.modules.empty() ? 1.0 : m_options.modules.front().ToDouble(); }
+
+void TrainDrawing::LayOut() {
+  // Only the stages the train has: the options may be longer while the inputs change.
+  if (HasTrain()) {
+    geometry::GeometryOptions options = m_options;
+    const std::size_t stages = m_teeth.size() / 2;
+    const auto fit = [](auto& list, std::size_t n) { if (list.size() > 1 && list.size() != n) list.resize(1); };
+    fit(options.modules, stages);
+    fit(options.pressureAngles, stages);
+    fit(options.shafts, stages + 1);
+    if (options.centreDistances.size() > stages) options.centreDistances.resize(stages);
+    m_layout = std::make_shared<const TrainLayout>(LayOutTrain(m_teeth, options, m_coaxial));
+  } else {
+    m_layout.reset();
+  }
   // What the drawing shows, for those who cannot see it: its legend.
-  const QString text = HasTrain() ? PlanDrawing(m_teeth, m_module, QRectF(0, 0, 800, 600)).legendLines.join(QStringLiteral("; "))
+  const QString text = HasTrain() ? PlanDrawing(m_layout, QRectF(0, 0, 800, 600)).legendLines.join(QStringLiteral("; "))
                                   : tr("No train chosen");
   if (text != accessibleDescription()) setAccessibleDescription(text);
+  update();
 }
 
 DrawingPlan TrainDrawing::Plan() const {
   if (!HasTrain()) return {};
-  return PlanDrawing(m_teeth, m_module, QRectF(rect()), m_view);
+  return PlanDrawing(m_layout, QRectF(rect()), m_view);
 }
 
 void TrainDrawing::Fit() {
@@ -189,11 +203,14 @@ void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
 
   painter.save();
   painter.setClipRect(plan.region);
+  const TrainLayout& layout = *plan.layout;
+  std::vector<bool> faultyGear(layout.gears.size()), faultyShaft(layout.shaftX.size());
+  for (const ClearanceFault& fault : layout.faults) faultyGear[fault.gear] = faultyShaft[fault.shaft] = true;
   // Larger gears first, so a smaller gear on the same shaft stays visible above them.
   std::vector<const PlacedGear*> order;
-  for (const PlacedGear& gear : plan.layout.gears) order.push_back(&gear);
+  for (const PlacedGear& gear : layout.gears) order.push_back(&gear);
   std::stable_sort(order.begin(), order.end(), [](const PlacedGear* a, const PlacedGear* b) {
-    return a->pitchRadius > b->pitchRadius;
+    return a->tipRadius > b->tipRadius;
   });
   double left = 1e300, right = -1e300;
   for (const PlacedGear* gear : order) {
@@ -204,20 +221,70 @@ void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
     const QPointF centre = plan.Place(gear->x, gear->y);
     painter.setPen(QPen(colour.darker(driving ? 170 : 130), driving ? 2.2 : 1.2));
     painter.setBrush(fill);
-    painter.drawPath(GearOutline(*gear, plan.module, scale, centre));
-    painter.setPen(QPen(colour.darker(150), 0.8, Qt::DashLine));
+    painter.drawPath(GearPath(*gear, scale, centre));
     painter.setBrush(Qt::NoBrush);
-    const double r = gear->pitchRadius * scale;
+    const double r = gear->pitchRadius * scale, tip = gear->tipRadius * scale;
+    painter.setPen(QPen(colour.darker(150), 0.8, Qt::DashLine));
     painter.drawEllipse(centre, r, r);
-    left = std::min(left, gear->x - gear->pitchRadius - plan.module);
-    right = std::max(right, gear->x + gear->pitchRadius + plan.module);
+    // The tip circle: what must keep clear of the other shafts; red where it does not.
+    painter.setPen(faultyGear[gear->gear] ? QPen(kFault, 2.0) : QPen(colour.darker(150), 0.6, Qt::DotLine));
+    painter.drawEllipse(centre, tip, tip);
+    left = std::min(left, gear->x - gear->tipRadius);
+    right = std::max(right, gear->x + gear->tipRadius);
   }
-  // The line of centres and the shafts.
+  // The line of centres and the shafts at their diameters.
   painter.setPen(QPen(Qt::black, 0.8, Qt::DashDotLine));
   painter.drawLine(plan.Place(left, 0), plan.Place(right, 0));
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(Qt::black);
-  for (const PlacedGear& gear : plan.layout.gears) painter.drawEllipse(plan.Place(gear.x, gear.y), 3.0, 3.0);
+  for (std::size_t j = 0; j < layout.shaftX.size(); ++j) {
+    const QPointF c = plan.Place(layout.shaftX[j], 0);
+    const double r = std::max(2.0, layout.shaftDiameters[j] / 2 * scale);
+    painter.setPen(QPen(faultyShaft[j] ? kFault : Qt::black, faultyShaft[j] ? 1.8 : 1.0));
+    painter.setBrush(faultyShaft[j] ? QColor(255, 200, 200) : QColor(210, 210, 210));
+    painter.drawEllipse(c, r, r);
+  }
+  // Each fault's gap, along the line of centres: from the tip circle to the shaft.
+  painter.setPen(QPen(kFault, 2.0));
+  for (const ClearanceFault& fault : layout.faults) {
+    const PlacedGear& gear = layout.gears[fault.gear];
+    if (fault.shaft == gear.shaft) continue;
+    const double towards = layout.shaftX[fault.shaft] > gear.x ? 1.0 : -1.0;
+    painter.drawLine(plan.Place(gear.x + towards * gear.tipRadius, 0),
+                     plan.Place(layout.shaftX[fault.shaft] - towards * layout.shaftDiameters[fault.shaft] / 2, 0));
+  }
+
+  // The side view: each plane a band across its gears, the shafts through every plane,
+  // each stage's centre distance measured in its plane.
+  const SideView& side = plan.side;
+  painter.setFont(font);
+  painter.setPen(Qt::darkGray);
+  painter.drawText(plan.Place(left, side.top) - QPointF(0, 4), tr("Side view: the planes along the shafts"));
+  for (const PlacedGear& gear : layout.gears) {
+    QColor fill = StageColour(gear.stage);
+    fill.setAlpha(gear.gear % 2 == 0 ? 110 : 60);
+    painter.setPen(faultyGear[gear.gear] ? QPen(kFault, 1.8) : QPen(StageColour(gear.stage).darker(150), 1.0));
+    painter.setBrush(fill);
+    painter.drawRect(QRectF(plan.Place(gear.x - gear.tipRadius, side.Top(gear.plane)),
+                            plan.Place(gear.x + gear.tipRadius, side.Top(gear.plane) + side.face)));
+  }
+  for (std::size_t j = 0; j < layout.shaftX.size(); ++j) {
+    const double r = layout.shaftDiameters[j] / 2;
+    painter.setPen(QPen(faultyShaft[j] ? kFault : Qt::black, 1.0));
+    painter.setBrush(faultyShaft[j] ? QColor(255, 200, 200) : QColor(210, 210, 210));
+    painter.drawRect(QRectF(plan.Place(layout.shaftX[j] - r, side.top - side.face / 2),
+                            plan.Place(layout.shaftX[j] + r, side.Bottom(layout.planes) + side.face / 2)));
+  }
+  const QFontMetricsF sideMetrics(font);
+  for (std::size_t s = 0; s < layout.stages.size(); ++s) {
+    const double y = side.Top(layout.gears[2 * s].plane) + side.face / 2;
+    const QPointF a = plan.Place(layout.shaftX[s], y), b = plan.Place(layout.shaftX[s + 1], y);
+    painter.setPen(QPen(Qt::black, 1.0));
+    painter.drawLine(a, b);
+    for (const QPointF& end : {a, b}) painter.drawLine(end - QPointF(0, 4), end + QPointF(0, 4));
+    const QString text = tr("%1 mm").arg(QString::number(layout.stages[s].centreDistance, 'g', 6));
+    if (sideMetrics.horizontalAdvance(text) + 8 < std::abs(b.x() - a.x()))
+      painter.drawText(QRectF(std::min(a.x(), b.x()), y * 0 + a.y() - sideMetrics.height() - 1, std::abs(b.x() - a.x()),
+                              sideMetrics.height()), Qt::AlignCenter, text);
+  }
   painter.restore();
 
   for (const DrawingLabel& label : plan.labels) {
@@ -245,12 +312,13 @@ void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
   for (int i = 0; i < lines; ++i) {
     const double x = plan.legend.left() + (i / rows) * (plan.legendColumnWidth + 24);
     const double top = plan.legend.top() + 4 + (i % rows) * plan.lineHeight;
-    if (i < static_cast<int>(plan.layout.stages.size())) {
+    const int stages = static_cast<int>(layout.stages.size());
+    if (i < stages + plan.faultLines) {
       painter.setPen(Qt::NoPen);
-      painter.setBrush(StageColour(i));
+      painter.setBrush(i < stages ? StageColour(i) : kFault);
       painter.drawRect(QRectF(x, top + (plan.lineHeight - 10) / 2, 10, 10));
     }
-    painter.setPen(Qt::black);
+    painter.setPen(i >= stages && i < stages + plan.faultLines ? kFault : Qt::black);
     painter.drawText(QPointF(x + 16, top + metrics.ascent()), plan.legendLines[i]);
   }
   const QLineF& bar = plan.scaleBar;
@@ -264,7 +332,7 @@ void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
 
 std::optional<QString> TrainDrawing::ExportSvg(const QString& path) const {
   // Drawn in the screen's pixels, then scaled so that one unit of the file is one millimetre.
-  const DrawingPlan plan = PlanDrawingAtScale(m_teeth, m_module, 1 / kMmPerSvgPixel);
+  const DrawingPlan plan = PlanDrawingAtScale(m_layout, 1 / kMmPerSvgPixel);
   const QSize tenths(static_cast<int>(std::ceil(plan.area.width() * kMmPerSvgPixel * 10)),
                      static_cast<int>(std::ceil(plan.area.height() * kMmPerSvgPixel * 10)));
   QBuffer buffer;
@@ -291,7 +359,7 @@ std::optional<QString> TrainDrawing::ExportPng(const QString& path, QSize size) 
   {
     QPainter painter(&image);
     painter.scale(2.0, 2.0);  // twice the resolution of the screen drawing
-    Paint(painter, PlanDrawing(m_teeth, m_module, QRectF(0, 0, size.width() / 2.0, size.height() / 2.0)));
+    Paint(painter, PlanDrawing(m_layout, QRectF(0, 0, size.width() / 2.0, size.height() / 2.0)));
   }
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);

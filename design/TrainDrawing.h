@@ -1,6 +1,8 @@
 #pragma once
-// The drawing of one train: its gears to scale for the module set, with their teeth,
-// teeth counts, stage ratios, centre distances, the driving gears marked, and a scale
+// The drawing of one train: its gears to true scale as the geometry options make them
+// (each stage's module, centre distance and shifts), with their teeth, tip circles,
+// shafts, teeth counts, stage ratios, centre distances, the driving gears marked, what
+// fails to keep clear of a shaft in red, the side view of the planes below, and a scale
 // bar. The wheel zooms about the pointer, dragging pans, Fit (or 0) shows the whole
 // train again; +, - and the arrow keys do the same from the keyboard. The same painting
 // goes to the screen, to an SVG file drawn to true scale (one unit is one millimetre)
@@ -21,9 +23,14 @@ class TrainDrawing : public QWidget {
 
   // teeth: N1..N2K; empty clears the drawing. A new train is shown whole.
   void SetTrain(std::vector<int> teeth);
+  // One module for every stage, nothing else asked.
   void SetModule(double module);
+  // coaxial: the search asked every stage to have the same tooth sum.
+  void SetGeometry(const geometry::GeometryOptions& options, bool coaxial);
   const std::vector<int>& Teeth() const { return m_teeth; }
-  double Module() const { return m_module; }
+  double Module() const;  // the first stage's
+  // Where the gears of the train drawn stand; null without a train.
+  std::shared_ptr<const TrainLayout> Layout() const { return m_layout; }
   bool HasTrain() const { return !m_teeth.empty(); }
   double Zoom() const { return m_view.zoom; }
   // The plan of what the widget shows now.
@@ -51,10 +58,12 @@ class TrainDrawing : public QWidget {
 
  private:
   void PanBy(QPointF pixels);
-  void Describe();
+  void LayOut();
 
   std::vector<int> m_teeth;
-  double m_module = 1.0;
+  geometry::GeometryOptions m_options;
+  bool m_coaxial = false;
+  std::shared_ptr<const TrainLayout> m_layout;
   DrawingView m_view;
   std::optional<QPointF> m_dragFrom;
 };

@@ -1,7 +1,10 @@
 #include "DesignSetup.h"
 
 #include <charconv>
+#include <limits>
 #include <nlohmann/json.hpp>
+
+#include "TrainGeometry.h"
 
 namespace quenmar::design {
 
@@ -21,15 +24,126 @@ std::optional<int> ParseTeeth(const std::string& text) {
   return value;
 }
 
-std::optional<double> ParseModule(const std::string& text) {
-  // Digits with at most one decimal point: no sign, exponent or blanks.
-  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
-    return std::nullopt;
+std::string Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+// A decimal as written (digits and one point, no sign or exponent) within [low, high],
+// or (low, high] where low itself is refused.
+std::optional<double> ParseDecimal(const std::string& text, double low, double high, bool lowAllowed = true) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return std::nullopt;
   double value = 0.0;
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || !(value > 0.0) || value > kMaxModule) return std::nullopt;
+  if (ec != std::errc() || ptr != end || !(value <= high) || !(value > low || (lowAllowed && value == low)))
+    return std::nullopt;
   return value;
+}
+
+// An exact length: a decimal as written or a fraction A/B, within (0, high] ([0, high] with zero).
+std::optional<geometry::Exact> ParseExact(const std::string& text, double high, bool zero = false) {
+  if (text.empty() || text.find_first_of("-+eE") != std::string::npos) return std::nullopt;
+  const Parsed<Rational> parsed = ParseTarget(text);
+  const auto* value = std::get_if<Rational>(&parsed);
+  const std::optional<Fraction> f = value ? value->AsFraction() : std::nullopt;
+  constexpr std::uint64_t kLargest = std::numeric_limits<std::int64_t>::max();
+  if (!f || f->num > kLargest || f->den > kLargest || (f->num == 0 && !zero) || ToDouble(*f) > high)
+    return std::nullopt;
+  return geometry::Exact{static_cast<std::int64_t>(f->num), static_cast<std::int64_t>(f->den)};
+}
+
+// Items separated by commas (blanks around them ignored), each read by `read`; one for
+// every place or one per place (`count`); nothing when one fails or the count is wrong.
+template <typename T, typename Read>
+std::optional<std::vector<T>> ParseList(const std::string& text, std::size_t count, Read read) {
+  std::vector<T> items;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::optional<T> item = read(Trimmed(std::string_view(text).substr(start, comma == std::string::npos ? comma : comma - start)));
+    if (!item) return std::nullopt;
+    items.push_back(*item);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (items.size() != 1 && items.size() != count) return std::nullopt;
+  return items;
+}
+
+// "equal" and "S=VALUE" or "S=VALUE±TOL" (also +-) for stages 1..stages, commas between.
+bool ParseCentreDistances(const std::string& text, int stages, geometry::GeometryOptions& g) {
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', start);
+    const std::string item = Trimmed(std::string_view(text).substr(start, comma == std::string::npos ? comma : comma - start));
+    if (item == "equal") {
+      g.equalCentreDistances = true;
+    } else {
+      const std::size_t equals = item.find('=');
+      if (equals == std::string::npos) return false;
+      const auto stage = ParseDecimal(Trimmed(item.substr(0, equals)), 1, stages);
+      if (!stage || *stage != static_cast<int>(*stage)) return false;
+      std::string rest = item.substr(equals + 1), tolerance = "0";
+      for (const char* sign : {"\u00b1", "+-"})
+        if (const std::size_t at = rest.find(sign); at != std::string::npos) {
+          tolerance = rest.substr(at + std::string_view(sign).size());
+          rest = rest.substr(0, at);
+          break;
+        }
+      const auto value = ParseExact(Trimmed(rest), 1e5), within = ParseExact(Trimmed(tolerance), 1e5, true);
+      if (!value || !within) return false;
+      const auto s = static_cast<std::size_t>(*stage);
+      g.centreDistances.resize(std::max(g.centreDistances.size(), s));
+      g.centreDistances[s - 1] = geometry::CentreDistance{*value, *within};
+    }
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
+
+// The geometric inputs into `g`, each problem beside its own input. The modules, angles,
+// shafts and clearance are read whether or not geometry is on (the drawing uses them).
+void ReadGeometry(const DesignSetup& setup, int stages, geometry::GeometryOptions& g, SetupProblems& problems) {
+  const std::size_t k = static_cast<std::size_t>(stages);
+  const std::string perStage = " (" + std::to_string(stages) + (stages == 1 ? " stage)" : " stages)");
+  if (const auto m = ParseList<geometry::Exact>(setup.module, k, [](const std::string& t) { return ParseExact(t, kMaxModule); }))
+    g.modules = *m;
+  else if (setup.module.find(',') == std::string::npos)
+    problems.module = "a module in millimetres above 0, up to 100, such as 1.5";
+  else
+    problems.module = "one module for every stage or one per stage" + perStage + ", each above 0 and up to 100 mm";
+  std::string angle, shaft, clearance;
+  if (const auto a = ParseList<double>(setup.pressureAngle, k, [](const std::string& t) { return ParseDecimal(t, 10, 30); }))
+    g.pressureAngles = *a;
+  else angle = "one angle for every stage or one per stage" + perStage + ", each 10 to 30 degrees";
+  if (const auto d = ParseList<double>(setup.shaft, k + 1, [](const std::string& t) { return ParseDecimal(t, 0, 1000, false); }))
+    g.shafts = *d;
+  else shaft = "one diameter for every shaft or one per shaft (" + std::to_string(stages + 1) +
+               ", the input's first), each above 0 and up to 1000 mm";
+  if (const auto c = ParseDecimal(setup.clearance, 0, 1000)) g.clearance = *c;
+  else clearance = "a gap in millimetres from 0 to 1000, such as 0.5";
+  if (!setup.geometry) return;
+  g.enabled = true;
+  g.fits = setup.fits;
+  problems.pressureAngle = angle;
+  problems.shaft = shaft;
+  problems.clearance = clearance;
+  if (!setup.centreDistance.empty() && !ParseCentreDistances(setup.centreDistance, stages, g))
+    problems.centreDistance = "equal, or S=VALUE or S=VALUE\u00b1TOL for a stage S from 1 to " +
+                              std::to_string(stages) + " (mm, such as 1=50, 2=40.5\u00b10.1)";
+  else if (g.equalCentreDistances)
+    for (const auto& asked : g.centreDistances)
+      if (asked && asked->tolerance.num != 0)
+        problems.centreDistance = "equal takes one value for every stage, without a tolerance (such as equal, 1=50)";
+  if (!setup.profileShift.empty()) {
+    g.maxShift = ParseDecimal(setup.profileShift, 0, 2);
+    if (!g.maxShift) problems.profileShift = "the largest shift of a gear, 0 to 2; empty: no shift";
+  }
+  if (!setup.maxDiameter.empty()) {
+    g.maxDiameter = ParseDecimal(setup.maxDiameter, 0, 1e5, false);
+    if (!g.maxDiameter) problems.maxDiameter = "a diameter in millimetres above 0, up to 100000; empty: any";
+  }
 }
 
 template <typename Enum, std::size_t N>
@@ -44,6 +158,20 @@ std::optional<Enum> EnumNamed(const std::string& name, const char* const (&names
 DesignSetup::DesignSetup() {
   minTeeth.fill("10");
   maxTeeth.fill("25");
+}
+
+DesignSetup SearchedPart(DesignSetup setup) {
+  if (setup.geometry) return setup;
+  const DesignSetup defaults;
+  setup.module = defaults.module;
+  setup.pressureAngle = defaults.pressureAngle;
+  setup.centreDistance = defaults.centreDistance;
+  setup.profileShift = defaults.profileShift;
+  setup.shaft = defaults.shaft;
+  setup.clearance = defaults.clearance;
+  setup.maxDiameter = defaults.maxDiameter;
+  setup.fits = defaults.fits;
+  return setup;
 }
 
 int GearsInUse(const DesignSetup& setup) {
@@ -76,6 +204,14 @@ std::string SetupToJson(const DesignSetup& setup) {
       {"coaxial", setup.coaxial},
       {"ownedGears", setup.ownedGears},
       {"module", setup.module},
+      {"geometry", setup.geometry},
+      {"pressureAngle", setup.pressureAngle},
+      {"centreDistance", setup.centreDistance},
+      {"profileShift", setup.profileShift},
+      {"shaft", setup.shaft},
+      {"clearance", setup.clearance},
+      {"maxDiameter", setup.maxDiameter},
+      {"fits", setup.fits},
   };
   return doc.dump(2) + "\n";
 }
@@ -145,6 +281,14 @@ std::variant<DesignSetup, std::string> SetupFromJson(const std::string& text) {
   boolean("coaxial", setup.coaxial);
   string("ownedGears", setup.ownedGears);
   string("module", setup.module);
+  boolean("geometry", setup.geometry);
+  string("pressureAngle", setup.pressureAngle);
+  string("centreDistance", setup.centreDistance);
+  string("profileShift", setup.profileShift);
+  string("shaft", setup.shaft);
+  string("clearance", setup.clearance);
+  string("maxDiameter", setup.maxDiameter);
+  boolean("fits", setup.fits);
   if (!problem.empty()) return problem;
   return setup;
 }
@@ -201,8 +345,8 @@ SetupReading ReadSetup(const DesignSetup& setup) {
     else query.ownedGears = std::get<std::vector<int>>(gears);
   }
 
-  if (const auto module = ParseModule(setup.module)) reading.module = *module;
-  else problems.module = "a module in millimetres above 0, up to 100, such as 1.5";
+  ReadGeometry(setup, used / 2, reading.drawing, problems);
+  if (problems.module.empty()) reading.module = reading.drawing.modules.front().ToDouble();
 
   query.best = setup.best;
   query.maxSolutions = setup.maxTrains;
@@ -211,10 +355,21 @@ SetupReading ReadSetup(const DesignSetup& setup) {
   query.huntingTooth = setup.huntingTooth;
   query.coaxial = setup.coaxial;
 
-  // The whole is checked only once its parts are sound, so its message is about the whole.
+  if (setup.geometry) query.geometry = reading.drawing;
+
+  // The whole is checked only once its parts are sound, so its message is about the whole;
+  // what the geometry cannot reach is said beside the centre distances or the shafts.
   if (problems.teeth.empty() && problems.target.empty() && problems.tolerance.empty() &&
-      problems.ownedGears.empty()) {
-    if (auto message = CheckDesignQuery(query)) problems.query = *message;
+      problems.ownedGears.empty() && !problems.Any()) {
+    if (auto message = geometry::CheckGeometry(query.geometry, used / 2, query.minTeeth, query.maxTeeth)) {
+      geometry::GeometryOptions standard = query.geometry;
+      standard.centreDistances.clear();
+      standard.equalCentreDistances = false;
+      const bool distances = !geometry::CheckGeometry(standard, used / 2, query.minTeeth, query.maxTeeth);
+      (distances ? problems.centreDistance : problems.shaft) = *message;
+    } else if (auto whole = CheckDesignQuery(query)) {
+      problems.query = *whole;
+    }
   }
   if (!problems.Any()) reading.query = std::move(query);
   return reading;

@@ -28,7 +28,19 @@ struct DesignSetup {
   bool huntingTooth = false;
   bool coaxial = false;
   std::string ownedGears;           // teeth counts (commas or blanks between); empty: any
-  std::string module = "1";         // millimetres, for the drawing only
+  // Millimetres: one module for every stage or one per stage (commas between). It sets
+  // the drawing, and the search too once `geometry` is on.
+  std::string module = "1";
+  // The gears' geometry, asked of the search only while `geometry` is on (as quenmar-solve's
+  // geometric options; README "Trains that fit"), kept as typed either way.
+  bool geometry = false;
+  std::string pressureAngle = "20";  // degrees: one, or one per stage
+  std::string centreDistance;        // "equal", "1=50, 2=40.5±0.1"; empty: the standard ones
+  std::string profileShift;          // the most shift per gear, 0 to 2; empty: no shift
+  std::string shaft = "3";           // mm: one diameter, or one per shaft (input first)
+  std::string clearance = "0.5";     // mm
+  std::string maxDiameter;           // mm; empty: any size
+  bool fits = false;                 // only trains whose gears fit as drawn
 
   DesignSetup();
   friend bool operator==(const DesignSetup&, const DesignSetup&) = default;
@@ -53,18 +65,27 @@ struct SetupProblems {
   std::string tolerance;
   std::string ownedGears;
   std::string module;
+  std::string pressureAngle, centreDistance, profileShift, shaft, clearance, maxDiameter;
   std::string query;       // what the search refuses of the whole (memory, tolerance)
   bool Any() const {
     return !teeth.empty() || !target.empty() || !tolerance.empty() || !ownedGears.empty() ||
-           !module.empty() || !query.empty();
+           !module.empty() || !pressureAngle.empty() || !centreDistance.empty() ||
+           !profileShift.empty() || !shaft.empty() || !clearance.empty() ||
+           !maxDiameter.empty() || !query.empty();
   }
 };
 
 struct SetupReading {
   std::optional<DesignQuery> query;  // present when nothing is wrong
   SetupProblems problems;
-  double module = 1.0;               // valid when problems.module is empty
+  double module = 1.0;               // the first stage's; valid when problems.module is empty
+  // What the drawing shows: the query's geometry while it is asked for; otherwise the
+  // modules, angles, shafts and clearance typed (the defaults where one is wrong).
+  geometry::GeometryOptions drawing;
 };
+
+// The setup as far as the search reads it (the drawing's module cleared while geometry is off).
+DesignSetup SearchedPart(DesignSetup setup);
 
 // Reads the setup into the query the search runs (sorted by difference), with one
 // message per wrong field. A gear a configuration does not use has minimum 10 and its

@@ -523,7 +523,7 @@ class DesignWindowTest : public QObject {
     Find<QWidget>(*w, "Configuration")->setFocus(Qt::TabFocusReason);
     const QStringList expected = {"Teeth ranges", "Target", "Tolerance", "Tolerance unit", "Best", "Max trains",
                                   "Distinct", "Hunting tooth", "Coaxial", "Owned gears", "Read gears file",
-                                  "Module", "Search"};
+                                  "Module", "Geometry", "Search"};
     for (const QString& name : expected) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QCOMPARE(QApplication::focusWidget()->accessibleName(), name);
