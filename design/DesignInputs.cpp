@@ -33,12 +33,12 @@ const Hint kHints[] = {
     {QT_TRANSLATE_NOOP("DesignInputs", "A decimal in the unit beside it; may be empty when Best is above 0."), 2},
     {QT_TRANSLATE_NOOP("DesignInputs", "Teeth counts separated by commas or blanks; empty: any count."), 2},
     {QT_TRANSLATE_NOOP("DesignInputs", "Millimetres: one module, or one per stage (commas between)."), 2},
-    {QT_TRANSLATE_NOOP("DesignInputs", "Degrees, 10 to 30: one, or one per stage."), 1},
-    {QT_TRANSLATE_NOOP("DesignInputs", "Empty: the standard ones; equal; or mm per stage, such as 1=50, 2=40.5\u00b10.1."), 2},
-    {QT_TRANSLATE_NOOP("DesignInputs", "The most shift per gear, 0 to 2; empty: no shift."), 1},
+    {QT_TRANSLATE_NOOP("DesignInputs", "Degrees, 10 to 30: one, or one per stage."), 2},
+    {QT_TRANSLATE_NOOP("DesignInputs", "Empty: the standard ones; equal; or a stage's in mm: 1=50, 2=40.5\u00b10.1."), 2},
+    {QT_TRANSLATE_NOOP("DesignInputs", "The most shift per gear, 0 to 2; empty: no shift."), 2},
     {QT_TRANSLATE_NOOP("DesignInputs", "Diameters in mm: one, or one per shaft, the input's first."), 2},
-    {QT_TRANSLATE_NOOP("DesignInputs", "The least gap, mm, from a tip circle to another shaft."), 1},
-    {QT_TRANSLATE_NOOP("DesignInputs", "The largest tip diameter, mm; empty: any."), 1},
+    {QT_TRANSLATE_NOOP("DesignInputs", "The least gap, mm, from a tip circle to another shaft."), 2},
+    {QT_TRANSLATE_NOOP("DesignInputs", "The largest tip diameter, mm; empty: any."), 2},
     {"", 2},
 };
 
@@ -214,7 +214,7 @@ void DesignInputs::Build() {
   addRow(tr("Mod&ule (mm):"), m_module);
   addMessage(ModuleMessage, m_module);
 
-  m_geometry = Described(new QCheckBox(tr("&Geometry: centre distances, shafts, fit")), "Geometry",
+  m_geometry = Described(new QCheckBox(tr("Geometr&y and fit")), "Geometry",
                          tr("Ask the search for the gears' geometry: the modules, centre distances, "
                             "profile shift and clearances below; exports then add each stage's module, "
                             "centre distance, shifts and contact ratio, and the worst clearance."),
@@ -233,7 +233,7 @@ void DesignInputs::Build() {
                               tr("The pressure angle of the teeth in degrees, 10 to 30 (20 is usual): one "
                                  "for every stage, or one per stage."),
                               "pressure-angle");
-  geometryRow(tr("Pressure &angle (\u00b0):"), m_pressureAngle, AngleMessage);
+  geometryRow(tr("&Pressure angle (\u00b0):"), m_pressureAngle, AngleMessage);
   m_centreDistance = Described(new QLineEdit, "Centre distances",
                                tr("Where the shafts must stand: empty, each stage at its standard distance "
                                   "module \u00d7 (teeth + teeth) / 2; equal, every stage the same (the output "

@@ -148,6 +148,7 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   // Outlines to cut: one gear or the whole train, offset for the cutter's kerf.
   m_outlineOf = new QComboBox;
   m_outlineOf->setAccessibleName(tr("Outline of"));
+  m_outlineOf->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   m_outlineOf->setToolTip(tr("Which outline Export outlines writes: the whole train in place, or one gear"));
   m_kerf = new QLineEdit(QStringLiteral("0"));
   m_kerf->setAccessibleName(tr("Kerf"));

@@ -219,6 +219,10 @@ void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
     QColor fill = colour;
     fill.setAlpha(driving ? 80 : 40);
     const QPointF centre = plan.Place(gear->x, gear->y);
+    const double reach = gear->tipRadius * scale;
+    left = std::min(left, gear->x - gear->tipRadius);
+    right = std::max(right, gear->x + gear->tipRadius);
+    if (!plan.region.intersects(QRectF(centre - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach)))) continue;  // out of view
     painter.setPen(QPen(colour.darker(driving ? 170 : 130), driving ? 2.2 : 1.2));
     painter.setBrush(fill);
     painter.drawPath(GearPath(*gear, scale, centre));
@@ -229,8 +233,6 @@ void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
     // The tip circle: what must keep clear of the other shafts; red where it does not.
     painter.setPen(faultyGear[gear->gear] ? QPen(kFault, 2.0) : QPen(colour.darker(150), 0.6, Qt::DotLine));
     painter.drawEllipse(centre, tip, tip);
-    left = std::min(left, gear->x - gear->tipRadius);
-    right = std::max(right, gear->x + gear->tipRadius);
   }
   // The line of centres and the shafts at their diameters.
   painter.setPen(QPen(Qt::black, 0.8, Qt::DashDotLine));
@@ -255,9 +257,6 @@ void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
   // The side view: each plane a band across its gears, the shafts through every plane,
   // each stage's centre distance measured in its plane.
   const SideView& side = plan.side;
-  painter.setFont(font);
-  painter.setPen(Qt::darkGray);
-  painter.drawText(plan.Place(left, side.top) - QPointF(0, 4), tr("Side view: the planes along the shafts"));
   for (const PlacedGear& gear : layout.gears) {
     QColor fill = StageColour(gear.stage);
     fill.setAlpha(gear.gear % 2 == 0 ? 110 : 60);
@@ -274,6 +273,10 @@ void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
                             plan.Place(layout.shaftX[j] + r, side.Bottom(layout.planes) + side.face / 2)));
   }
   const QFontMetricsF sideMetrics(font);
+  painter.setFont(font);
+  painter.setPen(Qt::darkGray);
+  painter.drawText(plan.Place(left, side.top - side.face / 2) - QPointF(0, sideMetrics.descent() + 3),
+                   tr("Side view: the planes along the shafts"));
   for (std::size_t s = 0; s < layout.stages.size(); ++s) {
     const double y = side.Top(layout.gears[2 * s].plane) + side.face / 2;
     const QPointF a = plan.Place(layout.shaftX[s], y), b = plan.Place(layout.shaftX[s + 1], y);

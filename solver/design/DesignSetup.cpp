@@ -107,18 +107,22 @@ bool ParseCentreDistances(const std::string& text, int stages, geometry::Geometr
 void ReadGeometry(const DesignSetup& setup, int stages, geometry::GeometryOptions& g, SetupProblems& problems) {
   const std::size_t k = static_cast<std::size_t>(stages);
   const std::string perStage = " (" + std::to_string(stages) + (stages == 1 ? " stage)" : " stages)");
+  // A list that is only the default says nothing (as an option not given to quenmar-solve),
+  // so the same search gives the same exports either way.
+  const DesignSetup defaults;
+  const auto given = [](const std::string& text, const std::string& fallback) { return Trimmed(text) != fallback; };
   if (const auto m = ParseList<geometry::Exact>(setup.module, k, [](const std::string& t) { return ParseExact(t, kMaxModule); }))
-    g.modules = *m;
+    g.modules = given(setup.module, defaults.module) ? *m : std::vector<geometry::Exact>{};
   else if (setup.module.find(',') == std::string::npos)
     problems.module = "a module in millimetres above 0, up to 100, such as 1.5";
   else
     problems.module = "one module for every stage or one per stage" + perStage + ", each above 0 and up to 100 mm";
   std::string angle, shaft, clearance;
   if (const auto a = ParseList<double>(setup.pressureAngle, k, [](const std::string& t) { return ParseDecimal(t, 10, 30); }))
-    g.pressureAngles = *a;
+    g.pressureAngles = given(setup.pressureAngle, defaults.pressureAngle) ? *a : std::vector<double>{};
   else angle = "one angle for every stage or one per stage" + perStage + ", each 10 to 30 degrees";
   if (const auto d = ParseList<double>(setup.shaft, k + 1, [](const std::string& t) { return ParseDecimal(t, 0, 1000, false); }))
-    g.shafts = *d;
+    g.shafts = given(setup.shaft, defaults.shaft) ? *d : std::vector<double>{};
   else shaft = "one diameter for every shaft or one per shaft (" + std::to_string(stages + 1) +
                ", the input's first), each above 0 and up to 1000 mm";
   if (const auto c = ParseDecimal(setup.clearance, 0, 1000)) g.clearance = *c;
@@ -346,7 +350,7 @@ SetupReading ReadSetup(const DesignSetup& setup) {
   }
 
   ReadGeometry(setup, used / 2, reading.drawing, problems);
-  if (problems.module.empty()) reading.module = reading.drawing.modules.front().ToDouble();
+  if (problems.module.empty() && !reading.drawing.modules.empty()) reading.module = reading.drawing.modules.front().ToDouble();
 
   query.best = setup.best;
   query.maxSolutions = setup.maxTrains;

@@ -162,6 +162,8 @@ class DesignPartsTest : public QObject {
       setup.coaxial = random() % 2;
       setup.ownedGears = random() % 2 ? "20,20,127" : "";
       setup.module = random() % 2 ? "1.25" : "abc";
+      setup.geometry = setup.fits = random() % 2;
+      setup.centreDistance = random() % 2 ? "equal, 1=50" : "2=40.5±0.1";
       const auto back = SetupFromJson(SetupToJson(setup));
       QVERIFY(std::holds_alternative<DesignSetup>(back));
       QVERIFY(std::get<DesignSetup>(back) == setup);
@@ -173,6 +175,8 @@ class DesignPartsTest : public QObject {
         {"{\"maxTrains\": 0}", "\"maxTrains\" must be a whole number from 1 to 10000000"},
         {"{\"best\": 1.5}", "\"best\" must be a whole number from 0 to 10000000"},
         {"{\"coaxial\": 1}", "\"coaxial\" must be true or false"},
+        {"{\"fits\": 1}", "\"fits\" must be true or false"},
+        {"{\"shaft\": 3}", "\"shaft\" must be a text"},
         {"{\"target\": 3}", "\"target\" must be a text"},
         {"{\"maxTeeth\": [\"1\"]}", "\"maxTeeth\" must be a list of 12 texts (N1 to N12)"},
         {"{\"toleranceUnit\": \"mm\"}", "\"toleranceUnit\" must be \"absolute\", \"ppm\" or \"percent\""},

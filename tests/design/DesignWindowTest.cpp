@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -181,6 +182,84 @@ class DesignWindowTest : public QObject {
     QVERIFY(!QFile::exists(File("train.gif")));
   }
 
+  // A motion work in two modules, exactly coaxial: the trains and the export's geometric
+  // columns are quenmar-solve's; the drawing folds it back in two planes, clear of every
+  // shaft; a gear's and the train's outlines are written to true scale, a bad kerf or an
+  // unwritable path writes nothing. A train whose gear covers a shaft is drawn in red.
+  void geometricSearchDrawnAndOutlined() {
+    auto w = Open();
+    Choose(*w, "Configuration", kConfigurationCount);
+    TypeSpin(*w, "Stages", 2);
+    TypeRanges(*w, {10, 30, 8, 30}, {24, 96, 24, 96});
+    TypeInto(*w, "Target", "12");
+    TypeInto(*w, "Tolerance", "0");
+    TypeInto(*w, "Module", "0.5, 0.6");
+    Tick(*w, "Geometry", true);
+    TypeInto(*w, "Centre distances", "equal");
+    TypeInto(*w, "Shafts", "2");
+    Tick(*w, "Fits", true);
+    QVERIFY(w->Search() && WaitFinished(*w));
+    QCOMPARE(Rows(*w).front(), (std::vector<int>{12, 36, 8, 32}));
+    m_answers = {File("fit.csv")};
+    QTest::keyClick(Results(*w), Qt::Key_E, Qt::ControlModifier);
+    QProcess solve;
+    solve.start(QStringLiteral(QUENMAR_SOLVE_PATH),
+                {"--stages", "2", "--min", "10,30,8,30", "--max", "24,96,24,96", "--target", "12", "--range", "0", "--module",
+                 "0.5,0.6", "--centre-distance", "equal", "--shaft", "2", "--fits", "--sort", "difference",
+                 "--max-solutions", "10000", "--format", "csv"});
+    QVERIFY(solve.waitForFinished(120000));
+    const QByteArray csv = ReadAll(File("fit.csv"));
+    QCOMPARE(csv, solve.readAllStandardOutput());
+    QCOMPARE(csv.left(csv.indexOf('\n')).trimmed(), QByteArray("difference,relative_ppm,reduction,numerator,denominator,variants,N1,N2,N3,N4,module_1,"
+                           "centre_distance_1,shift_N1,shift_N2,contact_ratio_1,module_2,centre_distance_2,shift_N3,"
+                           "shift_N4,contact_ratio_2,worst_clearance"));
+
+    auto* drawing = Find<TrainDrawing>(*w, "Train drawing");
+    auto layout = drawing->Layout();
+    QVERIFY(layout->coaxial && layout->planes == 2 && layout->faults.empty());
+    QCOMPARE(layout->stages[1].centreDistance, 12.0);
+
+    // N1 alone (12 teeth of module 0.5: tip circle 7 mm), then the train as DXF, one polyline a gear.
+    Choose(*w, "Outline of", 1);
+    m_answers = {File("n1.svg"), File("train.dxf"), File("missing/train.svg")};
+    QTest::mouseClick(Find<QPushButton>(*w, "Export outlines"), Qt::LeftButton);
+    QCOMPARE(m_offered.back(), QDir(QDir::homePath()).filePath("N1-12.svg"));
+    const QByteArray svg = ReadAll(File("n1.svg"));
+    const auto numbers = [](const QString& text) {
+      std::vector<double> values;
+      for (const QString& n : text.split(QRegularExpression("[ ,]"), Qt::SkipEmptyParts)) values.push_back(n.toDouble());
+      return values;
+    };
+    const auto attribute = [&](const char* name) {
+      return QRegularExpression(QStringLiteral("%1=\"([^\"]*)\"").arg(name)).match(svg).captured(1);
+    };
+    const std::vector<double> box = numbers(attribute("viewBox")), points = numbers(attribute("points"));
+    QCOMPARE(attribute("width"), QString::number(box[2]) + "mm");
+    double tip = 0;
+    for (std::size_t i = 0; i + 1 < points.size(); i += 2) tip = std::max(tip, std::hypot(points[i], points[i + 1]));
+    QVERIFY2(std::abs(tip - 3.5) < 0.01 && std::abs(box[2] - 7 - 4) < 0.01, qPrintable(QString::number(tip)));
+    Choose(*w, "Outline of", 0);
+    QTest::mouseClick(Find<QPushButton>(*w, "Export outlines"), Qt::LeftButton);
+    QCOMPARE(ReadAll(File("train.dxf")).count("\nLWPOLYLINE"), 4);
+    QTest::mouseClick(Find<QPushButton>(*w, "Export outlines"), Qt::LeftButton);
+    QVERIFY(m_errors.size() == 1 && m_errors[0].contains("cannot be written") && !QFile::exists(File("missing/train.svg")));
+    TypeInto(*w, "Kerf", "0.5");  // above twice the root rounding of module 0.5
+    m_answers = {File("kerf.svg")};
+    QTest::mouseClick(Find<QPushButton>(*w, "Export outlines"), Qt::LeftButton);
+    QVERIFY(m_errors.size() == 2 && m_errors[1].startsWith("Kerf: a width from 0 to 2 mm, below 0.38 mm here"));
+    QVERIFY(!QFile::exists(File("kerf.svg")));
+
+    // The pi train of one module whose N3 covers the input shaft (of 2 mm, as still typed): its
+    // tip circle and that shaft in red.
+    Tick(*w, "Geometry", false);
+    TypeInto(*w, "Module", "1");
+    drawing->SetTrain({16, 33, 53, 73, 85, 94});
+    QVERIFY(drawing->accessibleDescription().contains("Red: N3's tip overlaps shaft 1 by 4 mm"));
+    const QPointF shaft = drawing->Plan().Place(0, 0) + QPointF(0, 0.75 * drawing->Plan().pxPerMm);
+    const QColor pixel = drawing->grab().toImage().pixelColor(shaft.toPoint());
+    QVERIFY2(pixel.red() > pixel.green() + 40, qPrintable(pixel.name()));
+  }
+
   // The ten triple trains closest to pi, ranked exactly; any column sorts, and back.
   void bestTenTripleForPiSortedByDifference() {
     auto w = Open();
@@ -350,7 +429,18 @@ class DesignWindowTest : public QObject {
         {"Owned gears", "20;30", "", ""},
         {"Module", "0", "1.5", "a module in millimetres above 0, up to 100, such as 1.5"},
         {"Module", "-1", "1", "a module in millimetres above 0, up to 100, such as 1.5"},
+        {"Module", "0.5, 0.6", "1", "one module for every stage or one per stage (3 stages), each above 0 and up to 100 mm"},
+        {"Pressure angle", "35", "14.5", "one angle for every stage or one per stage (3 stages), each 10 to 30 degrees"},
+        {"Centre distances", "4=50", "equal", ""},
+        {"Centre distances", "1=5000", "1=20±0.5",
+         "the centre distance of stage 1, 5000 mm, cannot be reached: its gears give 10 to 25 mm without profile shift"},
+        {"Profile shift", "3", "0.5", ""},
+        {"Shafts", "40", "3, 2, 2, 3", "the shaft of N1 (40 mm) is larger than the gear: its root circle is at most 23.5 mm (25 teeth of module 1)"},  // shifted 0.5
+        {"Clearance", "x", "1", ""},
+        {"Max diameter", "0", "", ""},
     };
+    Tick(*w, "Geometry", true);  // the geometry's inputs appear, each with its own message
+    QVERIFY(Find<QWidget>(*w, "Fits")->isVisible());
     auto* search = Find<QPushButton>(*w, "Search");
     for (const Case& c : cases) {
       const QString hint = Message(*w, c.input);
@@ -422,6 +512,11 @@ class DesignWindowTest : public QObject {
              set.toStdString() + "'}",
          {"--stages", "2", "--min", "20,20,20,20", "--max", "127,127,127,127", "--gears", set, "--target",
           "127/100", "--range", "500ppm", "--distinct", "gears", "--sort", "difference", "--max-solutions", "10000"}},
+        {"{'freeTrain':true,'stages':2,'minTeeth':['14','30','14','30','10','10','10','10','10','10','10','10'],"
+            "'maxTeeth':['40','90','40','90','25','25','25','25','25','25','25','25'],'target':'9','tolerance':'',"
+            "'best':5,'module':'1.5, 2','geometry':true,'centreDistance':'1=50, 2=65','profileShift':'0.6','fits':true}",
+         {"--stages", "2", "--min", "14,30,14,30", "--max", "40,90,40,90", "--target", "9", "--best", "5",
+          "--module", "1.5,2", "--centre-distance", "1=50,2=65", "--profile-shift", "0.6", "--fits", "--max-solutions", "10000"}},
         {"{'tolerance':'0.1','toleranceUnit':'percent','distinct':'meshes','maxTrains':50}",
          {"--config", "5", "--min", "10,10,10,10,10,10", "--max", "25,25,25,25,25,25", "--target", "3.624",
           "--range", "0.1%", "--distinct", "meshes", "--sort", "difference", "--max-solutions", "50"}},
@@ -469,6 +564,8 @@ class DesignWindowTest : public QObject {
     Tick(*w, "Hunting tooth", true);
     TypeInto(*w, "Owned gears", "20,20,30");
     TypeInto(*w, "Module", "1.75");
+    Tick(*w, "Geometry", true);
+    TypeInto(*w, "Profile shift", "0.4");
     auto shown = [](const QWidget& window) {
       QStringList values;
       for (QWidget* input : window.findChildren<QWidget*>()) {
