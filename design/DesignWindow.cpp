@@ -209,6 +209,9 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   connect(m_exportButton, &QPushButton::clicked, this, &DesignWindow::ExportResults);
   connect(m_exportDrawingButton, &QPushButton::clicked, this, &DesignWindow::ExportDrawing);
   connect(m_exportOutlinesButton, &QPushButton::clicked, this, &DesignWindow::ExportOutlines);
+  // A gear clicked in the drawing is the outline chosen, and the one chosen is marked there.
+  connect(m_drawing, &TrainDrawing::gearClicked, this, [this](int gear) { m_outlineOf->setCurrentIndex(gear + 1); });
+  connect(m_outlineOf, &QComboBox::currentIndexChanged, this, [this](int index) { m_drawing->SetChosenGear(index - 1); });
   connect(m_fitButton, &QPushButton::clicked, m_drawing, &TrainDrawing::Fit);
   connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &DesignWindow::ShowSelectedTrain);

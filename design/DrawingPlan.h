@@ -36,6 +36,7 @@ struct SideView {
 struct DrawingPlan {
   std::shared_ptr<const TrainLayout> layout;
   SideView side;
+  int chosenGear = -1;  // marked on the screen: the gear whose outline is chosen
   double pxPerMm = 1.0;
   QPointF origin;       // where the point (0, 0) mm of the layout lies
   QPointF centreMm;     // the point of the layout shown at frameCentre

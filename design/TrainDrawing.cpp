@@ -109,7 +109,9 @@ void TrainDrawing::LayOut() {
 
 DrawingPlan TrainDrawing::Plan() const {
   if (!HasTrain()) return {};
-  return PlanDrawing(m_layout, QRectF(rect()), m_view);
+  DrawingPlan plan = PlanDrawing(m_layout, QRectF(rect()), m_view);
+  plan.chosenGear = m_chosen;
+  return plan;
 }
 
 void TrainDrawing::Fit() {
@@ -144,9 +146,14 @@ void TrainDrawing::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
+void TrainDrawing::SetChosenGear(int gear) {
+  m_chosen = gear;
+  update();
+}
+
 void TrainDrawing::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-  m_dragFrom = event->position();
+  m_dragFrom = m_pressedAt = event->position();
   setCursor(Qt::ClosedHandCursor);
 }
 
@@ -157,6 +164,18 @@ void TrainDrawing::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TrainDrawing::mouseReleaseEvent(QMouseEvent* event) {
+  // A click names the smallest gear under it (a pinion lies over the wheel on its shaft).
+  if (m_pressedAt && HasTrain() && QLineF(*m_pressedAt, event->position()).length() < 4) {
+    const DrawingPlan plan = Plan();
+    const QPointF mm = (event->position() - plan.origin) / plan.pxPerMm;
+    int hit = -1;
+    for (const PlacedGear& gear : m_layout->gears)
+      if (std::hypot(mm.x() - gear.x, mm.y() - gear.y) <= gear.tipRadius &&
+          (hit < 0 || gear.tipRadius < m_layout->gears[hit].tipRadius))
+        hit = gear.gear;
+    emit gearClicked(hit);
+  }
+  m_pressedAt.reset();
   m_dragFrom.reset();
   setCursor(Qt::OpenHandCursor);
   QWidget::mouseReleaseEvent(event);
@@ -233,6 +252,10 @@ void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
     // The tip circle: what must keep clear of the other shafts; red where it does not.
     painter.setPen(faultyGear[gear->gear] ? QPen(kFault, 2.0) : QPen(colour.darker(150), 0.6, Qt::DotLine));
     painter.drawEllipse(centre, tip, tip);
+    if (gear->gear == plan.chosenGear) {  // the gear whose outline is chosen
+      painter.setPen(QPen(QColor(0, 0, 0, 160), 2.5, Qt::DashLine));
+      painter.drawEllipse(centre, tip + 3, tip + 3);
+    }
   }
   // The line of centres and the shafts at their diameters.
   painter.setPen(QPen(Qt::black, 0.8, Qt::DashDotLine));

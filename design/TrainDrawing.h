@@ -29,6 +29,9 @@ class TrainDrawing : public QWidget {
   void SetGeometry(const geometry::GeometryOptions& options, bool coaxial);
   const std::vector<int>& Teeth() const { return m_teeth; }
   double Module() const;  // the first stage's
+  // The gear marked as chosen (0 for N1), or -1 for none.
+  void SetChosenGear(int gear);
+  int ChosenGear() const { return m_chosen; }
   // Where the gears of the train drawn stand; null without a train.
   std::shared_ptr<const TrainLayout> Layout() const { return m_layout; }
   bool HasTrain() const { return !m_teeth.empty(); }
@@ -43,6 +46,10 @@ class TrainDrawing : public QWidget {
   std::optional<QString> ExportPng(const QString& path, QSize size = {1800, 1200}) const;
 
   QSize sizeHint() const override { return {560, 360}; }
+
+ signals:
+  // A click (not a drag) on a gear of the front view, or -1 beside every gear.
+  void gearClicked(int gear);
 
  public slots:
   void Fit();
@@ -65,7 +72,8 @@ class TrainDrawing : public QWidget {
   bool m_coaxial = false;
   std::shared_ptr<const TrainLayout> m_layout;
   DrawingView m_view;
-  std::optional<QPointF> m_dragFrom;
+  std::optional<QPointF> m_dragFrom, m_pressedAt;
+  int m_chosen = -1;
 };
 
 }  // namespace quenmar::design

@@ -219,8 +219,11 @@ class DesignWindowTest : public QObject {
     QVERIFY(layout->coaxial && layout->planes == 2 && layout->faults.empty());
     QCOMPARE(layout->stages[1].centreDistance, 12.0);
 
-    // N1 alone (12 teeth of module 0.5: tip circle 7 mm), then the train as DXF, one polyline a gear.
-    Choose(*w, "Outline of", 1);
+    // N1 alone (12 teeth of module 0.5: tip circle 7 mm), chosen by a click on it (above the
+    // larger N4 on its shaft), then the train as DXF, one polyline a gear.
+    QTest::mouseClick(drawing, Qt::LeftButton, {}, drawing->Plan().Place(1, 1).toPoint());
+    QCOMPARE(Find<QComboBox>(*w, "Outline of")->currentIndex(), 1);
+    QCOMPARE(drawing->ChosenGear(), 0);
     m_answers = {File("n1.svg"), File("train.dxf"), File("missing/train.svg")};
     QTest::mouseClick(Find<QPushButton>(*w, "Export outlines"), Qt::LeftButton);
     QCOMPARE(m_offered.back(), QDir(QDir::homePath()).filePath("N1-12.svg"));
