@@ -1,5 +1,6 @@
 #include "DesignSetup.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -133,13 +134,16 @@ void ReadGeometry(const DesignSetup& setup, int stages, geometry::GeometryOption
   problems.pressureAngle = angle;
   problems.shaft = shaft;
   problems.clearance = clearance;
-  if (!setup.centreDistance.empty() && !ParseCentreDistances(setup.centreDistance, stages, g))
+  // Read into a copy, so that a spec refused halfway leaves none of it in the drawing.
+  geometry::GeometryOptions distances = g;
+  if (!setup.centreDistance.empty() && !ParseCentreDistances(setup.centreDistance, stages, distances))
     problems.centreDistance = "equal, or S=VALUE or S=VALUE\u00b1TOL for a stage S from 1 to " +
                               std::to_string(stages) + " (mm, such as 1=50, 2=40.5\u00b10.1)";
-  else if (g.equalCentreDistances)
-    for (const auto& asked : g.centreDistances)
-      if (asked && asked->tolerance.num != 0)
-        problems.centreDistance = "equal takes one value for every stage, without a tolerance (such as equal, 1=50)";
+  else if (distances.equalCentreDistances &&
+           std::any_of(distances.centreDistances.begin(), distances.centreDistances.end(),
+                       [](const auto& asked) { return asked && asked->tolerance.num != 0; }))
+    problems.centreDistance = "equal takes one value for every stage, without a tolerance (such as equal, 1=50)";
+  else g = distances;
   if (!setup.profileShift.empty()) {
     g.maxShift = ParseDecimal(setup.profileShift, 0, 2);
     if (!g.maxShift) problems.profileShift = "the largest shift of a gear, 0 to 2; empty: no shift";
