@@ -1,14 +1,23 @@
 #pragma once
 // The text progress bar quenmar-solve draws on a terminal, redrawn in place with "\r".
 
+#include <cstdio>
 #include <ostream>
-#include <string>
 #include <string>
 
 namespace quenmar::cli {
 
-// "2 h 5 min", "12 min", "40 s": a time for a person to read.
+// "3 days", "2 h 5 min", "12 min", "40 s": a time for a person to read.
 inline std::string Duration(double seconds) {
+  // Long estimates in days and years, the longest in powers of ten (no integer holds them).
+  constexpr double kDay = 86400, kYear = 365.25 * kDay;
+  if (seconds >= 1e6 * kYear) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1e years", seconds / kYear);
+    return text;
+  }
+  if (seconds >= 2 * kYear) return std::to_string(static_cast<long long>(seconds / kYear + 0.5)) + " years";
+  if (seconds >= 2 * kDay) return std::to_string(static_cast<long long>(seconds / kDay + 0.5)) + " days";
   const long long s = static_cast<long long>(seconds + 0.5);
   if (s >= 3600) return std::to_string(s / 3600) + " h " + std::to_string(s % 3600 / 60) + " min";
   if (s >= 60) return std::to_string((s + 30) / 60) + " min";

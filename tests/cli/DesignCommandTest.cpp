@@ -431,6 +431,16 @@ TEST_F(DesignProcess, BadInputTouchesNothing) {
     EXPECT_EQ(o.out, "");
     EXPECT_EQ(ReadFile(file), "kept");
   }
+  // A search of ages (a listing of six wide stages) is refused before it starts, its time
+  // in years.
+  const std::string lo = "7,7,7,7,7,7,7,7,7,7,7,7", hi = "300,300,300,300,300,300,300,300,300,300,300,300";
+  const Outcome o = Run({"--stages", "6", "--min", lo, "--max", hi, "--target", "3.14159265358979", "--range",
+                         "1ppm", "--threads", "2", "--output", file.string()});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.err.rfind("quenmar-solve: this search would take about ", 0), 0u) << o.err;
+  EXPECT_NE(o.err.find(" years on 2 threads"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("add --force"), std::string::npos) << o.err;
+  EXPECT_EQ(ReadFile(file), "kept");
 }
 
 TEST_F(DesignProcess, HelpGivesEveryLimit) {

@@ -31,11 +31,16 @@ void* operator new(std::size_t size) {
   Count(p);
   return p;
 }
+// This operator new takes its blocks from malloc, so free is the matching release (GCC
+// cannot see that and warns).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept {
   if (p == nullptr) return;
   live.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(p)));
   std::free(p);
 }
+#pragma GCC diagnostic pop
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 // Every other form goes through the two above, so that no block is taken by one allocator
 // and given back to another (AddressSanitizer replaces whichever forms are left out).

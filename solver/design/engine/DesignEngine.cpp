@@ -120,10 +120,13 @@ Strategy ChooseProducts(const CompoundRules& rules, const DesignQuery& query, co
     }
   }
   if (tuning.products != 0) best.sweepWork = SweepWork(rules, query.best > 0);
-  // A sweep of hours finds nothing until it has come far; the loops hand on trains from
-  // the start, which is worth more where neither would end.
+  // A listing's sweep of hours finds nothing until it has come far; the loops hand on
+  // trains in loop order from the start, which is worth more where neither would end. The
+  // closest trains come from the sweep's first narrow window, so a search for them sweeps
+  // however long it takes, where the loops would take longer.
   constexpr double kHopeless = 1e12;
-  if (best.sweepWork && *best.sweepWork > kHopeless && tuning.products != 1) best.sweepWork.reset();
+  if (best.sweepWork && *best.sweepWork > kHopeless && tuning.products != 1 && query.best == 0)
+    best.sweepWork.reset();
   if (best.sweepWork) {
     const bool cheaper = *best.sweepWork < best.loopsWork;
     if (tuning.products == 1) best.sweep = true;

@@ -70,11 +70,13 @@ struct BlockGears {
   }
 };
 
-void SpellBlock(const BlockGears& block, int position, std::uint64_t product, int floor, Usage& used,
-                std::array<int, kMaxStages>& teeth, bool multisets, std::vector<std::uint64_t>& out) {
+// False once the run is cancelled (checked every 65536 products, as blocks of millions
+// take a while to spell).
+bool SpellBlock(const BlockGears& block, int position, std::uint64_t product, int floor, Usage& used,
+                std::array<int, kMaxStages>& teeth, bool multisets, std::vector<std::uint64_t>& out, RunState& run) {
   if (position == block.last) {
     out.push_back(product);
-    return;
+    return (out.size() & 65535) != 0 || !run.Cancelled();
   }
   const int g = block.Gear(position);
   const int tie = block.rules.Tie(g);
@@ -84,17 +86,21 @@ void SpellBlock(const BlockGears& block, int position, std::uint64_t product, in
     if (block.rules.Owned() && used[v] >= block.rules.OwnedCount(v)) continue;
     ++used[v];
     teeth[position] = v;
-    SpellBlock(block, position + 1, product * static_cast<std::uint64_t>(v), v, used, teeth, multisets, out);
+    const bool more =
+        SpellBlock(block, position + 1, product * static_cast<std::uint64_t>(v), v, used, teeth, multisets, out, run);
     --used[v];
+    if (!more) return false;
   }
+  return true;
 }
 
-std::vector<std::uint64_t> BlockProducts(const BlockGears& block) {
+// The block's distinct products, ascending; none when the run is cancelled meanwhile.
+std::vector<std::uint64_t> BlockProducts(const BlockGears& block, RunState& run) {
   std::vector<std::uint64_t> out;
   if (block.first == block.last) return {1};
   Usage used{};
   std::array<int, kMaxStages> teeth{};
-  SpellBlock(block, block.first, 1, 0, used, teeth, block.Interchangeable(), out);
+  if (!SpellBlock(block, block.first, 1, 0, used, teeth, block.Interchangeable(), out, run)) return {};
   if (!out.empty()) SortUnique(out, *std::min_element(out.begin(), out.end()), *std::max_element(out.begin(), out.end()));
   return out;
 }
@@ -106,10 +112,10 @@ int Split(const CompoundRules& rules) {
 
 }  // namespace
 
-SideProducts::SideProducts(const CompoundRules& rules, int side) {
+SideProducts::SideProducts(const CompoundRules& rules, int side, RunState& run) {
   const int positions = rules.Stages(), split = Split(rules);
-  a_ = BlockProducts(BlockGears{rules, side, 0, split});
-  b_ = BlockProducts(BlockGears{rules, side, split, positions});
+  a_ = BlockProducts(BlockGears{rules, side, 0, split}, run);
+  b_ = BlockProducts(BlockGears{rules, side, split, positions}, run);
   if (!Empty()) {
     lo_ = a_.front() * b_.front();
     hi_ = a_.back() * b_.back();
@@ -207,7 +213,7 @@ class Sweep {
         const SweepOptions& options)
       : rules_(rules), judge_(judge), merged_(merged), run_(run), options_(options),
         gearSets_(rules.DistinctKind() == Distinct::Gears) {
-    tbb::parallel_invoke([&] { drivers_.emplace(rules, 0); }, [&] { driven_.emplace(rules, 1); });
+    tbb::parallel_invoke([&] { drivers_.emplace(rules, 0, run); }, [&] { driven_.emplace(rules, 1, run); });
     // A train's reduction is fixedDriven * q / (fixedDriver * p): q = R * p * rho.
     rho_ = static_cast<long double>(rules.FixedDriver()) / static_cast<long double>(rules.FixedDriven());
   }

@@ -24,7 +24,8 @@ namespace quenmar::design::detail {
 // The products one side's gears can make, as two sorted blocks.
 class SideProducts {
  public:
-  SideProducts(const CompoundRules& rules, int side);
+  // Spelled out at once (empty when the run is cancelled meanwhile).
+  SideProducts(const CompoundRules& rules, int side, RunState& run);
 
   std::uint64_t Lo() const { return lo_; }
   std::uint64_t Hi() const { return hi_; }
