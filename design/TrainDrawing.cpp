@@ -308,7 +308,7 @@ void TrainDrawing::Paint(QPainter& painter, const DrawingPlan& plan) {
     for (const QPointF& end : {a, b}) painter.drawLine(end - QPointF(0, 4), end + QPointF(0, 4));
     const QString text = tr("%1 mm").arg(QString::number(layout.stages[s].centreDistance, 'g', 6));
     if (sideMetrics.horizontalAdvance(text) + 8 < std::abs(b.x() - a.x()))
-      painter.drawText(QRectF(std::min(a.x(), b.x()), y * 0 + a.y() - sideMetrics.height() - 1, std::abs(b.x() - a.x()),
+      painter.drawText(QRectF(std::min(a.x(), b.x()), a.y() - sideMetrics.height() - 1, std::abs(b.x() - a.x()),
                               sideMetrics.height()), Qt::AlignCenter, text);
   }
   painter.restore();
