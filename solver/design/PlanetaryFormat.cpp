@@ -49,8 +49,45 @@ std::string PlanetaryMethodName(const PlanetaryQuery& query) {
   return "Planetary " + kind;
 }
 
+namespace {
+
+// The text form's columns after the difference and the reduction (18 characters):
+// numbers right-aligned, members' names left-aligned, each with its width.
+struct Column {
+  const char* name;
+  int width;
+  bool left;
+};
+constexpr Column kColumns[] = {{"Sun", 7, false},   {"Planet", 7, false}, {"Planet2", 8, false},
+                               {"Ring", 6, false},  {"Ring2", 6, false},  {"Planets", 8, false},
+                               {"Held", 9, true},   {"Input", 9, true},   {"Output", 9, true},
+                               {"m2/m1", 7, false}};
+
+void AppendColumn(std::string& row, const Column& c, const std::string& text) {
+  const std::size_t width = static_cast<std::size_t>(c.width);
+  if (c.left) {
+    row += "  " + text;
+    if (text.size() + 2 < width) row.append(width - text.size() - 2, ' ');
+  } else {
+    if (text.size() < width) row.append(width - text.size(), ' ');
+    row += text;
+  }
+}
+
+}  // namespace
+
 std::string PlanetaryColumnHeader() {
-  return " Difference Reduction   Sun Planet Planet2  Ring Ring2 Planets Held    Input   Output  m2/m1  Spacing, Phase";
+  std::string header = " Difference Reduction";
+  std::size_t end = 18;
+  for (const Column& c : kColumns) {
+    end += static_cast<std::size_t>(c.width);
+    const std::string name = c.name;
+    if (c.left) header.append(end - static_cast<std::size_t>(c.width) + 2 - header.size(), ' ');
+    else header.append(end - name.size() - header.size(), ' ');
+    header += name;
+  }
+  header.append(end + 2 - header.size(), ' ');
+  return header + "Spacing, phase";
 }
 
 std::string FormatPlanetaryRow(const PlanetaryQuery& query, const DesignTrain& train, const Rational& target) {
@@ -58,31 +95,21 @@ std::string FormatPlanetaryRow(const PlanetaryQuery& query, const DesignTrain& t
   numbers.teeth.clear();
   std::string row = FormatDesignRow(numbers, target);
   const auto [set, layout] = Describe(query, train);
-  const auto column = [&row](const std::string& text, int width) {
-    if (static_cast<int>(text.size()) < width) row.append(static_cast<std::size_t>(width) - text.size(), ' ');
-    row += text;
-  };
-  const auto word = [&row](const std::string& text, int width) {
-    row += ' ';
-    row += text;
-    if (static_cast<int>(text.size()) < width) row.append(static_cast<std::size_t>(width) - text.size(), ' ');
-  };
-  column(Teeth(set.teeth[kSun]), 6);
-  column(Teeth(set.teeth[kPlanet]), 7);
-  column(set.kind == PlanetaryKind::Simple ? "" : Teeth(set.teeth[kPlanet2]), 8);
-  column(Teeth(set.teeth[kRing]), 6);
-  column(Teeth(set.teeth[kRing2]), 6);
-  column(std::to_string(set.planets), 8);
-  row += ' ';
-  word(MemberName(set.held), 7);
-  word(MemberName(set.input), 7);
-  word(OutputName(set), 7);
   const std::string ratio = layout.secondModuleDen == 1 ? std::to_string(layout.secondModuleNum)
                                                         : std::to_string(layout.secondModuleNum) + "/" +
                                                               std::to_string(layout.secondModuleDen);
-  column(ratio, 6);
-  row += "  " + SpacingText(layout) + ", " + PhaseName(layout.phase);
-  return row;
+  const std::string texts[] = {Teeth(set.teeth[kSun]),
+                               Teeth(set.teeth[kPlanet]),
+                               set.kind == PlanetaryKind::Simple ? "" : Teeth(set.teeth[kPlanet2]),
+                               Teeth(set.teeth[kRing]),
+                               Teeth(set.teeth[kRing2]),
+                               std::to_string(set.planets),
+                               MemberName(set.held),
+                               MemberName(set.input),
+                               OutputName(set),
+                               ratio};
+  for (std::size_t i = 0; i < std::size(kColumns); ++i) AppendColumn(row, kColumns[i], texts[i]);
+  return row + "  " + SpacingText(layout) + ", " + PhaseName(layout.phase);
 }
 
 }  // namespace quenmar::design
