@@ -103,7 +103,7 @@ void PlanetaryRules::Finish(const int* teeth, std::uint64_t& num, std::uint64_t&
 }
 
 PlanetaryRules::Range PlanetaryRules::LastGearRange(const int* teeth, std::uint64_t /*num*/, std::uint64_t /*den*/,
-                                                    double low, double /*high*/) const {
+                                                    double low, double high) const {
   const int g = gears_ - 1;
   const int zs = teeth[kSunSlot], zp1 = teeth[kPlanetSlot];
   const auto exactly = [&](int v) { return Range{static_cast<long double>(v), static_cast<long double>(v)}; };
@@ -111,7 +111,7 @@ PlanetaryRules::Range PlanetaryRules::LastGearRange(const int* teeth, std::uint6
     case PlanetaryKind::Simple: return exactly(zs + 2 * zp1);
     case PlanetaryKind::Stepped:
       if (q_.oneModule) return exactly(zs + zp1 + teeth[kSecondSlot]);
-      return Range{static_cast<long double>(lo_[g]), static_cast<long double>(hi_[g])};
+      return SteppedRing(teeth, low, high);
     case PlanetaryKind::Wolfrom: break;
   }
   const int zp2 = teeth[kSecondSlot], zr1 = teeth[5];
@@ -126,6 +126,43 @@ PlanetaryRules::Range PlanetaryRules::LastGearRange(const int* teeth, std::uint6
   const long double last = l > k ? l * c / (zp1 * (l - k)) * (1 + kMargin) : std::numeric_limits<long double>::infinity();
   return Range{std::max<long double>(lo_[g], std::min<long double>(std::ceil(first), hi_[g] + 1)),
                std::min<long double>(hi_[g], std::floor(last))};
+}
+
+// A stepped train's reduction is monotonic in its ring's teeth (each arrangement's is a
+// monotonic function of k = Zr Zp1 / (Zs Zp2)): the rings within the window are found by
+// bisection on long doubles, widened far beyond their rounding.
+PlanetaryRules::Range PlanetaryRules::SteppedRing(const int* teeth, double low, double high) const {
+  const int g = gears_ - 1, code = teeth[kArrangement];
+  const long double c = static_cast<long double>(teeth[kPlanetSlot]) / (static_cast<long double>(teeth[kSunSlot]) * teeth[kSecondSlot]);
+  const auto reduction = [&](int zr) -> long double {
+    const long double k = zr * c;
+    switch (code) {
+      case 3 * 1 + 0: return 1 + k;        // ring held, sun in
+      case 3 * 1 + 2: return 1 / (1 + k);  // ring held, carrier in
+      case 3 * 0 + 1: return (1 + k) / k;  // sun held, ring in
+      case 3 * 0 + 2: return k / (1 + k);  // sun held, carrier in
+      case 3 * 2 + 0: return k;            // carrier held, sun in
+      default: return 1 / k;               // carrier held, ring in
+    }
+  };
+  constexpr long double kMargin = 1e-9L;
+  const long double below = low * (1 - kMargin), above = static_cast<long double>(high) * (1 + kMargin);
+  // The first ring from which pred holds (pred turning true once), or one past the range.
+  const auto first = [&](auto pred) {
+    int a = lo_[g], b = hi_[g] + 1;
+    while (a < b) {
+      const int m = a + (b - a) / 2;
+      if (pred(m)) b = m;
+      else a = m + 1;
+    }
+    return a;
+  };
+  if (lo_[g] > hi_[g]) return Range{1, 0};
+  if (reduction(hi_[g]) >= reduction(lo_[g]))
+    return Range{static_cast<long double>(first([&](int zr) { return reduction(zr) >= below; })),
+                 static_cast<long double>(first([&](int zr) { return reduction(zr) > above; }) - 1)};
+  return Range{static_cast<long double>(first([&](int zr) { return reduction(zr) <= above; })),
+               static_cast<long double>(first([&](int zr) { return reduction(zr) < below; }) - 1)};
 }
 
 ClassKey PlanetaryRules::ClassOf(const int* teeth) const {
