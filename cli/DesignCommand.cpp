@@ -20,6 +20,7 @@
 #include "DesignSearch.h"
 #include "DesignSetup.h"
 #include "OutlineExport.h"
+#include "PlanetaryFormat.h"
 #include "ProgressBar.h"
 #include "ResultsFile.h"
 #include "SearchSolutions.h"
@@ -293,6 +294,122 @@ std::optional<std::string> ParseGeometry(const DesignOptions& o, Plan& plan) {
   return {};
 }
 
+// "A..B" or "A", whole numbers within low..high, A <= B.
+std::optional<std::pair<int, int>> ParseRange(std::string_view text, int low, int high) {
+  const std::size_t dots = text.find("..");
+  const auto a = ParseCount(text.substr(0, dots), low, high);
+  const auto b = dots == std::string_view::npos ? a : ParseCount(text.substr(dots + 2), low, high);
+  if (!a || !b || *a > *b) return {};
+  return std::pair{static_cast<int>(*a), static_cast<int>(*b)};
+}
+
+// Members as typed: a comma-separated list of sun, ring and carrier, or any.
+std::optional<std::vector<Member>> ParseMembers(const std::string& text) {
+  if (text == "any") return std::vector{Member::Sun, Member::Ring, Member::Carrier};
+  return ParseList<Member>(text, [](const std::string& item) -> std::optional<Member> {
+    if (item == "sun") return Member::Sun;
+    if (item == "ring") return Member::Ring;
+    if (item == "carrier") return Member::Carrier;
+    return {};
+  });
+}
+
+// A length in mm as whole thousandths, from a decimal or a fraction A/B within low..high.
+std::optional<std::int64_t> ParseMicrons(std::string_view text, double high, bool zero) {
+  const auto exact = ParseExact(text, high, zero);
+  if (!exact || (exact->num * 1000) % exact->den != 0) return {};
+  return exact->num * 1000 / exact->den;
+}
+
+// A planetary train's own options into the query (with the owned gears, which it reads
+// the same way as other trains); the options of compound trains are refused.
+std::optional<std::string> ReadPlanetary(const DesignOptions& o, DesignQuery& q) {
+  PlanetaryQuery& p = q.planetary.emplace();
+  if (*o.planetary == "simple") p.kind = PlanetaryKind::Simple;
+  else if (*o.planetary == "stepped") p.kind = PlanetaryKind::Stepped;
+  else if (*o.planetary == "wolfrom") p.kind = PlanetaryKind::Wolfrom;
+  else return "--planetary accepts simple, stepped or wolfrom";
+  const std::pair<const char*, bool> compound[] = {
+      {"--config", o.configuration.has_value()}, {"--stages", o.stages.has_value()}, {"--min", o.min.has_value()},
+      {"--max", o.max.has_value()}, {"--coaxial", o.coaxial}, {"--pressure-angle", o.pressureAngle.has_value()},
+      {"--centre-distance", o.centreDistance.has_value()}, {"--profile-shift", o.profileShift.has_value()},
+      {"--shaft", o.shaft.has_value()}, {"--max-diameter", o.maxDiameter.has_value()}, {"--fits", o.fits},
+      {"--outlines", o.outlines.has_value()}, {"--outline-format", o.outlineFormat.has_value()},
+      {"--kerf", o.kerf.has_value()}};
+  for (const auto& [option, given] : compound)
+    if (given) return std::string(option) + " does not apply to --planetary trains (their teeth are given by --sun, --planet and --ring)";
+  const std::string kind = KindName(p.kind);
+  const bool wolfrom = p.kind == PlanetaryKind::Wolfrom;
+  if (o.held) {
+    const auto held = ParseMembers(*o.held);
+    if (!held) return "--held accepts sun, ring, carrier or any (several separated by commas)";
+    p.held = *held;
+  }
+  if (o.input) {
+    const auto input = ParseMembers(*o.input);
+    if (!input) return "--input accepts sun, ring, carrier or any (several separated by commas)";
+    p.input = *input;
+    // "any" drives a Wolfrom train from each member that can.
+    if (wolfrom && *o.input == "any") p.input = {Member::Sun, Member::Carrier};
+  }
+  const bool sunDrives = std::find(p.input.begin(), p.input.end(), Member::Sun) != p.input.end();
+  // Each member's ranges: one, or two where the kind has a second planet step or ring.
+  const auto ranges = [&](const std::optional<std::string>& text, const char* option, int first, int second,
+                          bool twoRequired, bool twoAllowed) -> std::optional<std::string> {
+    const std::string what = twoRequired ? "two teeth ranges, such as 10..60,10..60"
+                             : twoAllowed ? "one or two teeth ranges, such as 10..60 or 10..60,10..60"
+                                          : "a teeth range, such as 10..60";
+    const std::string accepted = std::string(option) + " accepts " + what + " for the " + kind +
+                                 " kind, whole numbers from 1 to 500";
+    if (!text) return "--planetary " + kind + " needs " + option + ": " + what;
+    const auto list = ParseList<std::pair<int, int>>(*text, [](const std::string& t) { return ParseRange(t, 1, kMaxTeeth); });
+    if (!list || list->size() > (twoAllowed ? 2u : 1u) || (twoRequired && list->size() != 2)) return accepted;
+    p.minTeeth[first] = (*list)[0].first;
+    p.maxTeeth[first] = (*list)[0].second;
+    if (list->size() == 2) {
+      p.minTeeth[second] = (*list)[1].first;
+      p.maxTeeth[second] = (*list)[1].second;
+    }
+    return {};
+  };
+  if (!wolfrom || sunDrives) {
+    if (auto problem = ranges(o.sun, "--sun", kSun, kSun, false, false)) return problem;
+  } else if (o.sun) {
+    return "--sun: a wolfrom train driven by the carrier has no sun (add --input sun to drive it by one)";
+  }
+  if (auto problem = ranges(o.planet, "--planet", kPlanet, kPlanet2, p.kind == PlanetaryKind::Stepped, !(p.kind == PlanetaryKind::Simple)))
+    return problem;
+  if (auto problem = ranges(o.ring, "--ring", kRing, kRing2, wolfrom, wolfrom)) return problem;
+  if (o.planets) {
+    const auto n = ParseRange(*o.planets, kMinPlanets, kMaxPlanets);
+    if (!n) return "--planets accepts 2 to 12 planets: a number or a range such as 3..5";
+    p.minPlanets = n->first;
+    p.maxPlanets = n->second;
+  }
+  if (o.spacing) {
+    if (*o.spacing == "even") p.anySpacing = false;
+    else if (*o.spacing == "any") p.anySpacing = true;
+    else return "--spacing accepts even or any (planets wherever every mesh engages, nearest to even)";
+  }
+  p.oneModule = o.oneModule;
+  if (o.module) {
+    const auto module = ParseMicrons(*o.module, 100, false);
+    if (!module) return "--module accepts the module of the first mesh, above 0 and up to 100 mm in whole thousandths";
+    p.moduleMicrons = *module;
+  }
+  if (o.clearance) {
+    const auto clearance = ParseMicrons(*o.clearance, 1000, true);
+    if (!clearance) return "--clearance accepts a distance from 0 to 1000 mm in whole thousandths";
+    p.clearanceMicrons = *clearance;
+  }
+  if (o.gears) {
+    auto parsed = ReadGears(*o.gears);
+    if (const auto* message = std::get_if<std::string>(&parsed)) return "--gears " + *message;
+    q.ownedGears = std::get<std::vector<int>>(parsed);
+  }
+  return {};
+}
+
 // Every option into one query; the first problem found is the message.
 std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
   DesignQuery& q = plan.query;
@@ -300,46 +417,56 @@ std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
     if (auto problem = ReadSetupFile(*o.setup, q)) return problem;
     return ReadFormat(o, plan);
   }
-  if (o.stages) {
-    const auto k = ParseCount(*o.stages, 1, kMaxStages);
-    if (!k) return "--stages accepts a whole number of stages from 1 to 6";
-    if (o.configuration)
-      return "--stages cannot be combined with --config (a free train of stages has no configuration)";
-    q.stages = static_cast<int>(*k);
+  if (o.planetary) {
+    if (auto problem = ReadPlanetary(o, q)) return problem;
   } else {
-    q.configuration = o.configuration.value_or(kStartupConfiguration);
-  }
-  const int gears = q.stages > 0 ? 2 * q.stages : kGearCount;
+    const std::pair<const char*, bool> planetary[] = {
+        {"--sun", o.sun.has_value()},         {"--planet", o.planet.has_value()}, {"--ring", o.ring.has_value()},
+        {"--planets", o.planets.has_value()}, {"--held", o.held.has_value()},     {"--input", o.input.has_value()},
+        {"--spacing", o.spacing.has_value()}, {"--one-module", o.oneModule}};
+    for (const auto& [option, given] : planetary)
+      if (given) return std::string(option) + " needs --planetary KIND (simple, stepped or wolfrom)";
+    if (o.stages) {
+      const auto k = ParseCount(*o.stages, 1, kMaxStages);
+      if (!k) return "--stages accepts a whole number of stages from 1 to 6";
+      if (o.configuration)
+        return "--stages cannot be combined with --config (a free train of stages has no configuration)";
+      q.stages = static_cast<int>(*k);
+    } else {
+      q.configuration = o.configuration.value_or(kStartupConfiguration);
+    }
+    const int gears = q.stages > 0 ? 2 * q.stages : kGearCount;
 
-  std::vector<int> owned;
-  if (o.gears) {
-    auto parsed = ReadGears(*o.gears);
-    if (const auto* message = std::get_if<std::string>(&parsed)) return "--gears " + *message;
-    owned = std::get<std::vector<int>>(parsed);
+    std::vector<int> owned;
+    if (o.gears) {
+      auto parsed = ReadGears(*o.gears);
+      if (const auto* message = std::get_if<std::string>(&parsed)) return "--gears " + *message;
+      owned = std::get<std::vector<int>>(parsed);
+    }
+    // With owned gears and no limits, every gear may be any of the set.
+    const int lowest = owned.empty() ? kDefaultMin : *std::min_element(owned.begin(), owned.end());
+    const int highest = owned.empty() ? kDefaultMax : *std::max_element(owned.begin(), owned.end());
+    q.minTeeth.assign(gears, lowest);
+    q.maxTeeth.assign(gears, highest);
+    if (o.min) {
+      const auto teeth = ParseTeeth(*o.min, gears);
+      if (!teeth) return TeethAccepted("--min", q.stages);
+      q.minTeeth = *teeth;
+    }
+    if (o.max) {
+      const auto teeth = ParseTeeth(*o.max, gears);
+      if (!teeth) return TeethAccepted("--max", q.stages);
+      q.maxTeeth = *teeth;
+    }
+    if (q.stages == 0) {
+      // As the form's configuration switch leaves them: unused gears at minimum 10.
+      Teeth minimum{};
+      std::copy(q.minTeeth.begin(), q.minTeeth.end(), minimum.begin());
+      ApplyDummyTeeth(q.configuration, minimum);
+      q.minTeeth.assign(minimum.begin(), minimum.end());
+    }
+    q.ownedGears = std::move(owned);
   }
-  // With owned gears and no limits, every gear may be any of the set.
-  const int lowest = owned.empty() ? kDefaultMin : *std::min_element(owned.begin(), owned.end());
-  const int highest = owned.empty() ? kDefaultMax : *std::max_element(owned.begin(), owned.end());
-  q.minTeeth.assign(gears, lowest);
-  q.maxTeeth.assign(gears, highest);
-  if (o.min) {
-    const auto teeth = ParseTeeth(*o.min, gears);
-    if (!teeth) return TeethAccepted("--min", q.stages);
-    q.minTeeth = *teeth;
-  }
-  if (o.max) {
-    const auto teeth = ParseTeeth(*o.max, gears);
-    if (!teeth) return TeethAccepted("--max", q.stages);
-    q.maxTeeth = *teeth;
-  }
-  if (q.stages == 0) {
-    // As the form's configuration switch leaves them: unused gears at minimum 10.
-    Teeth minimum{};
-    std::copy(q.minTeeth.begin(), q.minTeeth.end(), minimum.begin());
-    ApplyDummyTeeth(q.configuration, minimum);
-    q.minTeeth.assign(minimum.begin(), minimum.end());
-  }
-  q.ownedGears = std::move(owned);
 
   q.targetText = o.target.value_or("3.624");
   auto target = ParseTarget(q.targetText);
@@ -380,7 +507,8 @@ std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
   if (auto problem = ReadFormat(o, plan)) return problem;
   q.huntingTooth = o.huntingTooth;
   q.coaxial = o.coaxial;
-  if (auto problem = ParseGeometry(o, plan)) return problem;
+  if (!q.planetary)
+    if (auto problem = ParseGeometry(o, plan)) return problem;
 
   // The form's defaults where a run lists every train within a range.
   if (q.best == 0) {
@@ -420,7 +548,8 @@ void WriteOutput(const Plan& plan, const DesignResult& result, bool list, const 
   if (!list) return WriteDesignText(plan.query, result, {date.day, date.month, date.year}, sink);
   std::string rows;
   for (const DesignTrain& train : result.trains) {
-    rows += FormatDesignRow(train, plan.query.target) + '\n';
+    rows += (plan.query.planetary ? FormatPlanetaryRow(*plan.query.planetary, train, plan.query.target)
+                                  : FormatDesignRow(train, plan.query.target)) + '\n';
     if (rows.size() >= 64 * 1024) {
       sink(rows);
       rows.clear();

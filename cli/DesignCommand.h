@@ -29,6 +29,9 @@ struct DesignOptions {
   std::optional<std::string> module, pressureAngle, centreDistance, profileShift, clearance, shaft,
       maxDiameter, outlines, outlineFormat, kerf;
   bool fits = false;
+  // A planetary train (--planetary KIND) and its members, as typed.
+  std::optional<std::string> planetary, sun, planet, ring, planets, held, input, spacing;
+  bool oneModule = false;
 };
 
 // Same exit statuses as RunSolve.

@@ -200,13 +200,15 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                   "join it", "FILE"},
       {"--module", "Module of the gears, mm: one for every stage or one per stage, each a decimal or a "
                    "fraction A/B above 0 and up to 100 (default 1). Any geometric option adds to CSV and "
-                   "JSON each stage's module, centre distance, shifts and contact ratio, and the worst clearance", "M,..."},
+                   "JSON each stage's module, centre distance, shifts and contact ratio, and the worst clearance. "
+                   "Planetary trains: the first mesh's module, in whole thousandths", "M,..."},
       {"--pressure-angle", "Pressure angle, degrees: one for every stage or one per stage, 10..30 (default 20)", "A,..."},
       {"--centre-distance", "Centre distances, mm: S=VALUE or S=VALUE+-TOL (or \u00b1TOL) for a stage S, "
                             "separated by commas; or equal: every stage the same (compared exactly)", "SPEC"},
       {"--profile-shift", "Reach a centre distance by profile shift, up to MAX per gear, 0..2 (1 when given "
                           "alone); refuses pointed tips and undercut pinions", "MAX"},
-      {"--clearance", "Least gap between a tip circle and a shaft its gear does not sit on, mm, 0..1000 (default 0.5)", "C"},
+      {"--clearance", "Least gap between a tip circle and a shaft its gear does not sit on, mm, 0..1000 (default 0.5); "
+                      "planetary trains: between the tip circles of adjacent planets", "C"},
       {"--shaft", "Shaft diameters, mm: one for every shaft or one per shaft (input first), above 0 and up to 1000 "
                   "(default 3)", "D,..."},
       {"--max-diameter", "The largest tip diameter of any gear, mm, above 0 and up to 100000", "D"},
@@ -214,6 +216,20 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                      "(N1-16.svg, ...) and train.svg", "DIR"},
       {"--outline-format", "Outlines as svg (the default) or dxf", "FORMAT"},
       {"--kerf", "Cutting width of a laser or cutter, 0..2 mm: outlines offset by half of it", "K"},
+      {"--planetary", "A planetary train instead of a compound one: simple (sun, planets, ring), stepped "
+                      "(planets of two gears, Zp1 on the sun, Zp2 on the ring) or wolfrom (split ring: the "
+                      "planet meshes a held ring and an output ring)", "KIND"},
+      {"--sun", "Teeth of the sun, a range A..B or one number, 1..500", "A..B"},
+      {"--planet", "Teeth of the planet: one range; stepped: two (Zp1 on the sun, Zp2 on the ring); "
+                   "wolfrom: one (a planet meshing both rings) or two", "A..B[,C..D]"},
+      {"--ring", "Teeth of the ring; wolfrom: two ranges (the held ring, the output ring)", "A..B[,C..D]"},
+      {"--planets", "Number of planets, 2..12, one or a range (default 3)", "N|A..B"},
+      {"--held", "The member held: sun, ring, carrier or any, several separated by commas (default "
+                 "ring; a wolfrom train's first ring is always held)", "MEMBER"},
+      {"--input", "The member driven: sun, ring, carrier or any (default sun; wolfrom: sun or carrier); "
+                  "the third member is the output", "MEMBER"},
+      {"--spacing", "Planets evenly spaced (even, the default) or wherever every mesh engages, nearest "
+                    "to even, with their angles reported (any)", "even|any"},
   };
   // Options beyond the form's: given any of them, the exact design search runs.
   constexpr std::size_t kFirstDesignOption = 7;
@@ -223,7 +239,7 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.get_option("--profile-shift")->expected(0, 1);
   Arguments a;
   a.date = env.today;
-  bool huntingTooth = false, coaxial = false, fits = false;
+  bool huntingTooth = false, coaxial = false, fits = false, oneModule = false;
   app.add_flag("--list", a.list,
                "Print only the solution rows, sorted as the solution list holds them (or as --sort says)");
   app.add_flag("--hunting-tooth", huntingTooth,
@@ -233,6 +249,9 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.add_flag("--fits", fits,
                "Only trains whose gears clear the shafts they do not sit on by the clearance, hold their "
                "shafts and mesh with a contact ratio of at least 1");
+  app.add_flag("--one-module", oneModule,
+               "Planetary trains: every mesh at the first mesh's module (without it the second mesh of a "
+               "stepped or wolfrom train takes the module that gives it the carrier's centre distance)");
   app.add_option("--output", a.output, "Write to FILE (replaced) instead of standard output")
       ->type_name("FILE");
   std::string threads;
@@ -273,14 +292,16 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                                "--stages", "--sort", "--best", "--distinct", "--gears",
                                "--hunting-tooth", "--coaxial", "--module", "--pressure-angle",
                                "--centre-distance", "--profile-shift", "--clearance", "--shaft",
-                               "--max-diameter", "--fits", "--outlines", "--outline-format", "--kerf"})
+                               "--max-diameter", "--fits", "--outlines", "--outline-format", "--kerf",
+                               "--planetary", "--sun", "--planet", "--ring", "--planets", "--held", "--input",
+                               "--spacing", "--one-module"})
       if (app.get_option(option)->count() > 0) {
         err << kProgram << ": --setup cannot be combined with " << option
             << " (the setup file describes the search)\n";
         return 2;
       }
   }
-  bool design = huntingTooth || coaxial || fits || !WithinFormLimits(given);
+  bool design = huntingTooth || coaxial || fits || oneModule || !WithinFormLimits(given);
   for (std::size_t i = kFirstDesignOption; i < std::size(valued); ++i)
     design = design || app.get_option(valued[i][0])->count() > 0;
   if (design) {
@@ -300,7 +321,10 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
           {"--pressure-angle", &options.pressureAngle}, {"--centre-distance", &options.centreDistance},
           {"--profile-shift", &options.profileShift}, {"--clearance", &options.clearance},
           {"--shaft", &options.shaft}, {"--max-diameter", &options.maxDiameter},
-          {"--outlines", &options.outlines}, {"--outline-format", &options.outlineFormat}, {"--kerf", &options.kerf}};
+          {"--outlines", &options.outlines}, {"--outline-format", &options.outlineFormat}, {"--kerf", &options.kerf},
+          {"--planetary", &options.planetary}, {"--sun", &options.sun}, {"--planet", &options.planet},
+          {"--ring", &options.ring}, {"--planets", &options.planets}, {"--held", &options.held},
+          {"--input", &options.input}, {"--spacing", &options.spacing}};
       for (const auto& [name, field] : fields)
         if (option == name) *field = text;
     }
@@ -313,6 +337,7 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
     options.huntingTooth = huntingTooth;
     options.coaxial = coaxial;
     options.fits = fits;
+    options.oneModule = oneModule;
     options.list = a.list;
     options.output = a.output;
     if (!threads.empty()) options.threads = *ParseThreads(threads);

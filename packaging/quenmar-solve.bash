@@ -5,8 +5,9 @@
 _quenmar_solve_valued='--config --min --max --target --range --max-solutions --date --output
     --stages --sort --best --distinct --format --gears --setup --threads
     --module --pressure-angle --centre-distance --profile-shift --clearance --shaft --max-diameter
-    --outlines --outline-format --kerf'
-_quenmar_solve_switches='--list --hunting-tooth --coaxial --fits --force --help --version'
+    --outlines --outline-format --kerf
+    --planetary --sun --planet --ring --planets --held --input --spacing'
+_quenmar_solve_switches='--list --hunting-tooth --coaxial --fits --one-module --force --help --version'
 
 # The configurations, index first, as --config takes them.
 _quenmar_solve_configurations=(
@@ -86,6 +87,21 @@ _quenmar_solve()
             ;;
         --outline-format)
             COMPREPLY=($(compgen -W 'svg dxf' -- "$cur"))
+            return
+            ;;
+        --planetary)
+            COMPREPLY=($(compgen -W 'simple stepped wolfrom' -- "$cur"))
+            return
+            ;;
+        --held | --input)
+            COMPREPLY=($(compgen -W 'sun ring carrier any' -- "$cur"))
+            return
+            ;;
+        --spacing)
+            COMPREPLY=($(compgen -W 'even any' -- "$cur"))
+            return
+            ;;
+        --sun | --planet | --ring | --planets)
             return
             ;;
         --min | --max | --target | --range | --max-solutions | --best | --module | --pressure-angle | \

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <nlohmann/json.hpp>
 
+#include "PlanetaryFormat.h"
 #include "ResultsFile.h"
 #include "TextFormat.h"
 #include "TrainGeometry.h"
@@ -100,6 +101,7 @@ const char* OutcomeName(DesignOutcome outcome) {
 }
 
 std::string MethodName(const DesignQuery& query) {
+  if (query.planetary) return PlanetaryMethodName(*query.planetary);
   if (query.stages > 0)
     return "Free Train of " + std::to_string(query.stages) +
            (query.stages == 1 ? " Stage" : " Stages");
@@ -159,10 +161,15 @@ std::string DesignSortLine(SortOrder sort) {
 void WriteDesignCsv(const DesignQuery& query, const DesignResult& result, const DesignSink& sink) {
   Chunks chunks(sink);
   std::string& csv = chunks.text();
-  csv = "difference,relative_ppm,reduction,numerator,denominator,variants";
-  for (int g = 1; g <= GearCount(query); ++g) csv += ",N" + std::to_string(g);
+  const bool planetary = query.planetary.has_value();
+  csv = "difference,relative_ppm,reduction,numerator,denominator";
+  if (planetary)
+    for (const std::string& name : PlanetaryFieldNames()) csv += ',' + name;
+  else
+    csv += ",variants";
+  for (int g = 1; g <= GearCount(query) && !planetary; ++g) csv += ",N" + std::to_string(g);
   std::optional<geometry::TrainRules> rules;
-  if (query.geometry.enabled) {
+  if (query.geometry.enabled && !planetary) {
     rules.emplace(query.geometry, StageCount(query), query.coaxial);
     for (const std::string& name : GeometryNames(StageCount(query))) csv += ',' + name;
   }
@@ -173,8 +180,14 @@ void WriteDesignCsv(const DesignQuery& query, const DesignResult& result, const 
     AppendDouble(csv, train.relativePpm);
     csv += ',';
     AppendDouble(csv, train.dReduction);
-    csv += ',' + std::to_string(train.reduction.num) + ',' + std::to_string(train.reduction.den) +
-           ',';
+    csv += ',' + std::to_string(train.reduction.num) + ',' + std::to_string(train.reduction.den);
+    if (planetary) {
+      for (const std::string& field : PlanetaryFields(*query.planetary, train)) csv += ',' + field;
+      csv += "\r\n";
+      chunks.Next();
+      continue;
+    }
+    csv += ',';
     AppendWhole(csv, train.variants);
     for (int teeth : train.teeth) {
       csv += ',';
@@ -200,15 +213,28 @@ std::string DesignCsv(const DesignQuery& query, const DesignResult& result) {
 void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const DesignSink& sink) {
   using json = nlohmann::ordered_json;
   json doc;
-  if (query.stages > 0) {
+  if (const auto& p = query.planetary) {
+    const auto range = [&](int m) { return p->maxTeeth[m] > 0 ? json::array({p->minTeeth[m], p->maxTeeth[m]}) : json(nullptr); };
+    json held = json::array(), input = json::array();
+    for (Member m : p->held) held.push_back(MemberName(m));
+    for (Member m : p->input) input.push_back(MemberName(m));
+    doc["planetary"] = {{"kind", KindName(p->kind)}, {"sun", range(kSun)}, {"planet", range(kPlanet)},
+                        {"planet2", range(kPlanet2)}, {"ring", range(kRing)}, {"ring2", range(kRing2)},
+                        {"planets", {p->minPlanets, p->maxPlanets}}, {"held", held}, {"input", input},
+                        {"spacing", p->anySpacing ? "any" : "even"}, {"one_module", p->oneModule},
+                        {"module", static_cast<double>(p->moduleMicrons) / 1000},
+                        {"clearance", static_cast<double>(p->clearanceMicrons) / 1000}};
+  } else if (query.stages > 0) {
     doc["stages"] = query.stages;
   } else {
     doc["configuration"] = {{"index", query.configuration},
                             {"name", std::string(Configuration(query.configuration).methodName)}};
   }
   doc["method"] = MethodName(query);
-  doc["min_teeth"] = query.minTeeth;
-  doc["max_teeth"] = query.maxTeeth;
+  if (!query.planetary) {
+    doc["min_teeth"] = query.minTeeth;
+    doc["max_teeth"] = query.maxTeeth;
+  }
   doc["target"] = {{"text", query.targetText},
                    {"numerator", Whole(query.target.Numerator())},
                    {"denominator", Whole(query.target.Denominator())},
@@ -230,7 +256,7 @@ void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const
       {"hunting_tooth", query.huntingTooth},
       {"coaxial", query.coaxial}};
   std::optional<geometry::TrainRules> rules;
-  if (const geometry::GeometryOptions& g = query.geometry; g.enabled) {
+  if (const geometry::GeometryOptions& g = query.geometry; g.enabled && !query.planetary) {
     rules.emplace(g, StageCount(query), query.coaxial);
     json modules = json::array(), distances = json::array();
     for (const geometry::Exact& m : g.modules) modules.push_back(m.ToDouble());
@@ -262,9 +288,19 @@ void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const
                      {"relative_ppm", train.relativePpm},
                      {"reduction", train.dReduction},
                      {"numerator", train.reduction.num},
-                     {"denominator", train.reduction.den},
-                     {"variants", train.variants},
-                     {"teeth", train.teeth}};
+                     {"denominator", train.reduction.den}};
+    if (query.planetary) {
+      const std::vector<std::string> fields = PlanetaryFields(*query.planetary, train);
+      for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string& name = PlanetaryFieldNames()[i];
+        const bool number = name != "kind" && name != "held" && name != "input" && name != "output" &&
+                            name != "spacing" && name != "phase";
+        solution[name] = fields[i].empty() ? json(nullptr) : number ? json(std::stoi(fields[i])) : json(fields[i]);
+      }
+    } else {
+      solution["variants"] = train.variants;
+      solution["teeth"] = train.teeth;
+    }
     if (rules) {
       const std::vector<std::string> names = GeometryNames(StageCount(query));
       const std::vector<double> values = GeometryValues(*rules, train);
@@ -316,9 +352,10 @@ void WriteDesignText(const DesignQuery& query, const DesignResult& result, const
     text::AppendInteger(out, *limit, 5);
   else
     out += " none";
-  out += '\n' + DesignColumnHeader(GearCount(query)) + '\n';
+  out += '\n' + (query.planetary ? PlanetaryColumnHeader() : DesignColumnHeader(GearCount(query))) + '\n';
   for (const DesignTrain& train : result.trains) {
-    out += FormatDesignRow(train, query.target) + '\n';
+    out += (query.planetary ? FormatPlanetaryRow(*query.planetary, train, query.target)
+                            : FormatDesignRow(train, query.target)) + '\n';
     chunks.Next();
   }
   out += CountLine(static_cast<int>(result.trains.size()));

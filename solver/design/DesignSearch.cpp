@@ -68,6 +68,7 @@ int Compare(const Rational& a, const Rational& b) {
 }
 
 int GearCount(const DesignQuery& query) {
+  if (query.planetary) return PlanetarySlots(query.planetary->kind);
   if (query.stages > 0) return 2 * query.stages;
   return Configuration(query.configuration).k;
 }
@@ -98,7 +99,36 @@ std::string DesignColumnHeader(int gearCount) {
   return header;
 }
 
+namespace {
+std::optional<std::string> CheckCompoundQuery(const DesignQuery& query);
+}  // namespace
+
 std::optional<std::string> CheckDesignQuery(const DesignQuery& query) {
+  if (query.planetary) {
+    if (auto problem = CheckPlanetaryQuery(*query.planetary)) return problem;
+  } else if (auto problem = CheckCompoundQuery(query)) {
+    return problem;
+  }
+  for (int teeth : query.ownedGears)
+    if (teeth < 1 || teeth > kMaxTeeth)
+      return "owned gears must have 1.." + std::to_string(kMaxTeeth) + " teeth";
+  if (query.target.Denominator() == "0") return "the target must have a denominator above 0";
+  if (query.best < 0 || query.best > kMostTrains) return "best must be 0 to 10000000";
+  if (query.maxSolutions && (*query.maxSolutions < 0 || *query.maxSolutions > kMostTrains))
+    return "the maximum number of solutions must be 0 to 10000000";
+  if (!query.tolerance && query.best == 0) return "a range is needed unless the best trains are asked for";
+  if (query.tolerance && query.tolerance->amount.Denominator() == "0")
+    return "the range must have a denominator above 0";
+  if (!query.planetary)
+    if (auto geometric = geometry::CheckGeometry(query.geometry, StageCount(query), query.minTeeth, query.maxTeeth))
+      return geometric;
+  return detail::CheckMemory(query);
+}
+
+namespace {
+
+// A compound train's own problems: its configuration or stages and its teeth bounds.
+std::optional<std::string> CheckCompoundQuery(const DesignQuery& query) {
   if (query.stages < 0 || query.stages > kMaxStages)
     return "the number of stages must be 1 to " + std::to_string(kMaxStages);
   if (query.stages == 0 && (query.configuration < 0 || query.configuration >= kConfigurationCount))
@@ -120,20 +150,10 @@ std::optional<std::string> CheckDesignQuery(const DesignQuery& query) {
       return "the teeth of N" + std::to_string(g + 1) + " must lie within 1.." +
              std::to_string(kMaxTeeth);
   }
-  for (int teeth : query.ownedGears)
-    if (teeth < 1 || teeth > kMaxTeeth)
-      return "owned gears must have 1.." + std::to_string(kMaxTeeth) + " teeth";
-  if (query.target.Denominator() == "0") return "the target must have a denominator above 0";
-  if (query.best < 0 || query.best > kMostTrains) return "best must be 0 to 10000000";
-  if (query.maxSolutions && (*query.maxSolutions < 0 || *query.maxSolutions > kMostTrains))
-    return "the maximum number of solutions must be 0 to 10000000";
-  if (!query.tolerance && query.best == 0) return "a range is needed unless the best trains are asked for";
-  if (query.tolerance && query.tolerance->amount.Denominator() == "0")
-    return "the range must have a denominator above 0";
-  if (auto geometric = geometry::CheckGeometry(query.geometry, StageCount(query), query.minTeeth, query.maxTeeth))
-    return geometric;
-  return detail::CheckMemory(query);
+  return std::nullopt;
 }
+
+}  // namespace
 
 DesignQuery QueryFor(const DesignQuery& query, const DesignTarget& target) {
   DesignQuery q = query;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "GeometryOptions.h"
+#include "Planetary.h"
 #include "TrainConfiguration.h"
 
 namespace quenmar::design {
@@ -102,10 +103,17 @@ struct DesignQuery {
   // Modules, centre distances, profile shift, clearance (TrainGeometry.h): trains that
   // miss a condition asked for are not listed; enabled adds the geometry to CSV and JSON.
   geometry::GeometryOptions geometry;
+  // A planetary train (Planetary.h) instead of a compound one: its kind, ranges and
+  // conditions replace the configuration, stages, teeth bounds, coaxial and geometry
+  // above; the target, tolerance, best, cap, sort, distinct kind (one train per gear
+  // set and arrangement, whatever its number of planets), owned gears and hunting tooth
+  // (in every mesh) apply as to other trains.
+  std::optional<PlanetaryQuery> planetary;
 };
 
-// The gears a train of the query reports (k of the configuration, or 2 * stages) and
-// the meshes in use (1, 2 or 3 for the configurations' families, stages otherwise).
+// The gears a train of the query reports (k of the configuration, or 2 * stages; a
+// planetary train's row, PlanetarySlots) and the meshes in use (1, 2 or 3 for the
+// configurations' families, stages otherwise).
 int GearCount(const DesignQuery& query);
 int StageCount(const DesignQuery& query);
 

@@ -146,6 +146,7 @@ class Filters {
   }
 
   bool Pass(const int* teeth) const {
+    if (query_.planetary) return PlanetaryPasses(query_, teeth);
     if (query_.stages == 0) {
       Teeth six{};
       std::copy(teeth, teeth + gears_, six.begin());
@@ -177,6 +178,7 @@ mpq_class Exact(const Rational& r) {
 }
 
 mpq_class ReductionOf(const DesignQuery& query, const std::vector<int>& teeth) {
+  if (query.planetary) return PlanetaryReductionOf(query, teeth).value_or(mpq_class(0));
   const detail::Fixed fixed(query);
   mpz_class num = fixed.driven, den = fixed.driver;
   for (std::size_t g = 0; g < teeth.size(); ++g) (g % 2 == 1 ? num : den) *= teeth[g];
@@ -185,7 +187,7 @@ mpq_class ReductionOf(const DesignQuery& query, const std::vector<int>& teeth) {
 
 bool Qualifies(const DesignQuery& query, const std::vector<int>& teeth) {
   if (static_cast<int>(teeth.size()) != GearCount(query)) return false;
-  for (std::size_t g = 0; g < teeth.size(); ++g)
+  for (std::size_t g = 0; g < teeth.size() && !query.planetary; ++g)
     if (teeth[g] < query.minTeeth[g] || teeth[g] > query.maxTeeth[g]) return false;
   if (!PassesFilters(query, teeth.data())) return false;
   const mpq_class target = Exact(query.target);
@@ -209,6 +211,11 @@ DesignTrain MakeTrain(const DesignQuery& query, const std::vector<int>& teeth) {
 std::vector<int> ClassKey(const DesignQuery& query, const std::vector<int>& teeth) {
   const int stages = StageCount(query);
   std::vector<int> key;
+  if (query.planetary && query.distinct != Distinct::None) {  // the row but its planets
+    key = teeth;
+    key.erase(key.begin() + 1);
+    return key;
+  }
   if (query.distinct == Distinct::Meshes) {
     std::vector<std::pair<int, int>> meshes;
     for (int s = 0; s < stages; ++s) meshes.emplace_back(teeth[2 * s], teeth[2 * s + 1]);
@@ -258,7 +265,7 @@ Expected ReferenceSearch(const DesignQuery& query) {
   std::map<std::vector<int>, std::size_t> listed;  // class -> its place in kept
   const auto k = static_cast<std::size_t>(query.best);
   const Filters filters(query);
-  VisitLiteralLoops(query, [&](const int* teeth, std::uint64_t num, std::uint64_t den) {
+  const auto visit = [&](const int* teeth, std::uint64_t num, std::uint64_t den) {
     if (!band.Admits(num, den) || !filters.Pass(teeth)) return true;
     Kept train{{teeth, teeth + gears}, {}, abs(Q(num, den) - target)};
     train.key = ClassKey(query, train.teeth);
@@ -284,7 +291,9 @@ Expected ReferenceSearch(const DesignQuery& query) {
     if (kept.size() > k) kept.pop_back();
     if (kept.size() == k) band.Narrow(kept.back().difference);
     return true;
-  }, true);
+  };
+  if (query.planetary) VisitPlanetaryLoops(query, visit);
+  else VisitLiteralLoops(query, visit, true);
 
   Expected expected;
   for (const Kept& train : kept) {
@@ -373,6 +382,16 @@ std::string StoppedMismatch(const DesignQuery& query, const DesignResult& result
 std::string Describe(const DesignQuery& q) {
   std::string s = q.stages > 0 ? "stages " + std::to_string(q.stages)
                                : "configuration " + std::to_string(q.configuration);
+  if (const auto& p = q.planetary) {
+    s = "planetary " + KindName(p->kind) + " min " + Teeth({p->minTeeth.begin(), p->minTeeth.end()}) + " max " +
+        Teeth({p->maxTeeth.begin(), p->maxTeeth.end()}) + " planets " + std::to_string(p->minPlanets) + ".." +
+        std::to_string(p->maxPlanets) + " held";
+    for (Member m : p->held) s += " " + MemberName(m);
+    s += " input";
+    for (Member m : p->input) s += " " + MemberName(m);
+    s += std::string(p->anySpacing ? " any-spacing" : "") + (p->oneModule ? " one-module" : "") + " module " +
+         std::to_string(p->moduleMicrons) + "um clearance " + std::to_string(p->clearanceMicrons) + "um";
+  }
   s += " min " + Teeth(q.minTeeth) + " max " + Teeth(q.maxTeeth) + " target " + q.target.Numerator() + "/" +
        q.target.Denominator();
   if (q.tolerance) {

@@ -80,6 +80,19 @@ std::string Describe(const DesignQuery& query);
 using Pick = std::function<std::int64_t(std::int64_t lo, std::int64_t hi)>;
 DesignQuery RandomQuery(const Pick& pick);
 
+// Planetary trains (query.planetary), each written out plainly (PlanetaryReference.cpp):
+// the rows of the ranges in loop order with their reductions (rows whose output cannot
+// turn are left out), every condition of the query but the tolerance, a row's reduction
+// and its planets' meshing phase ("in phase", "counter-phase", "sequential"), and a
+// small random planetary query of any kind and options. ReferenceSearch and the
+// functions above take planetary queries through these.
+void VisitPlanetaryLoops(const DesignQuery& query,
+                         const std::function<bool(const int*, std::uint64_t, std::uint64_t)>& visit);
+bool PlanetaryPasses(const DesignQuery& query, const int* teeth);
+std::optional<mpq_class> PlanetaryReductionOf(const DesignQuery& query, const std::vector<int>& teeth);
+std::string PlanetaryPhase(const DesignQuery& query, const std::vector<int>& teeth);
+DesignQuery RandomPlanetaryQuery(const Pick& pick);
+
 // ---------------------------------------------------------------------------------------
 
 namespace detail {

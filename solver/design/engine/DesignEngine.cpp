@@ -14,6 +14,7 @@
 #include "Collectors.h"
 #include "Loops.h"
 #include "Parts.h"
+#include "PlanetaryRules.h"
 #include "ProductSweep.h"
 #include "Results.h"
 #include "TailTable.h"
@@ -802,8 +803,21 @@ std::optional<std::string> CheckMemory(const DesignQuery& query) {
   return std::nullopt;
 }
 
-DesignEstimate Estimate(const DesignQuery& query, int threads, const EngineTuning& tuning) {
-  const CompoundRules rules(query);
+namespace {
+
+// A gear as the command line names it: N1.., or a planetary train's member.
+std::string SlotName(const DesignQuery& query, int g) {
+  if (!query.planetary) return "N" + std::to_string(g + 1);
+  static const char* const kNames[3][7] = {
+      {"--held/--input", "--planets", "--sun", "--planet", "--ring", "", ""},
+      {"--held/--input", "--planets", "--sun", "--planet", "--planet (second step)", "--ring", ""},
+      {"--held/--input", "--planets", "--sun", "--planet", "--planet (second step)", "--ring", "--ring (second ring)"}};
+  return kNames[static_cast<int>(query.planetary->kind)][g];
+}
+
+template <typename Rules>
+DesignEstimate EstimateOf(const DesignQuery& query, int threads, const EngineTuning& tuning) {
+  const Rules rules(query);
   const Strategy strategy = Choose(rules, query, tuning);
   DesignEstimate estimate;
   estimate.combinations = 1;
@@ -820,19 +834,28 @@ DesignEstimate Estimate(const DesignQuery& query, int threads, const EngineTunin
   std::sort(order.begin(), order.end());
   for (std::size_t i = 0; i < order.size(); ++i) {
     if (i > 0) estimate.narrow += i + 1 == order.size() ? " and " : ", ";
-    estimate.narrow += "N" + std::to_string(order[i] + 1);
+    estimate.narrow += SlotName(query, order[i]);
   }
   return estimate;
 }
 
+}  // namespace
+
+DesignEstimate Estimate(const DesignQuery& query, int threads, const EngineTuning& tuning) {
+  if (query.planetary) return EstimateOf<PlanetaryRules>(query, threads, tuning);
+  return EstimateOf<CompoundRules>(query, threads, tuning);
+}
+
 DesignResult RunEngine(const DesignQuery& query, DesignOperations& operations, const std::atomic<bool>* stop,
                        int threads, const EngineTuning& tuning) {
+  if (query.planetary) return Engine<PlanetaryRules>(query, operations, stop, threads, tuning).Run();
   return Engine<CompoundRules>(query, operations, stop, threads, tuning).Run();
 }
 
 std::vector<DesignResult> RunEngineForTargets(const DesignQuery& query, std::span<const DesignTarget> targets,
                                               DesignOperations& operations, const std::atomic<bool>* stop,
                                               int threads, const EngineTuning& tuning) {
+  if (query.planetary) return ManyTargets<PlanetaryRules>(query, targets, operations, stop, threads, tuning).Run();
   return ManyTargets<CompoundRules>(query, targets, operations, stop, threads, tuning).Run();
 }
 
