@@ -214,6 +214,20 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                      "(N1-16.svg, ...) and train.svg", "DIR"},
       {"--outline-format", "Outlines as svg (the default) or dxf", "FORMAT"},
       {"--kerf", "Cutting width of a laser or cutter, 0..2 mm: outlines offset by half of it", "K"},
+      {"--lead-screw", "The lathe's lead screw, which carries the last gear while the spindle drives N1: its "
+                       "pitch in mm or threads per inch (2mm, 3.175mm, 8tpi). Targets may then be threads: "
+                       "1.5mm, 20tpi, module1.25 or dp24 (a chart with the pitch cut and its error)", "PITCH"},
+      {"--targets", "A chart: the best K trains (--best, default 1) for every target of FILE, one a line "
+                    "(an optional name, the target, an optional tolerance; # comments), or CSV with a header "
+                    "naming name, target and tolerance; --range is the tolerance of lines without one", "FILE"},
+      {"--buy", "The K gears (1..3) to add to --gears that reach the most targets of the chart within "
+                "their tolerances (ties: the smaller sum of relative errors), chosen from --candidates", "K"},
+      {"--candidates", "Teeth counts one could buy or build with, for --buy and --cover: counts and ranges "
+                       "A..B separated by commas (such as 20..127 or 20..60,72,127)", "LIST"},
+      {"--max-copies", "With --cover, how many gears of one count the set may hold, 1..4 (default 1)", "N"},
+      {"--require", "With --cover, gears the set must hold, teeth counts separated by commas", "LIST"},
+      {"--time-limit", "With --cover, stop the solver after this many seconds (1..86400) and print the best "
+                       "set found with the solver's lower bound", "S"},
   };
   // Options beyond the form's: given any of them, the exact design search runs.
   constexpr std::size_t kFirstDesignOption = 7;
@@ -230,6 +244,10 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                "Only trains whose every mesh has teeth counts with no common factor");
   app.add_flag("--coaxial", coaxial,
                "Only trains whose every stage has the same tooth sum (output in line with the input)");
+  bool cover = false;
+  app.add_flag("--cover", cover,
+               "The fewest gears from --candidates (with --require) such that every target of the chart has a "
+               "train within its tolerance; among those the smallest worst relative error; solved exactly");
   app.add_flag("--fits", fits,
                "Only trains whose gears clear the shafts they do not sit on by the clearance, hold their "
                "shafts and mesh with a contact ratio of at least 1");
@@ -273,14 +291,16 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                                "--stages", "--sort", "--best", "--distinct", "--gears",
                                "--hunting-tooth", "--coaxial", "--module", "--pressure-angle",
                                "--centre-distance", "--profile-shift", "--clearance", "--shaft",
-                               "--max-diameter", "--fits", "--outlines", "--outline-format", "--kerf"})
+                               "--max-diameter", "--fits", "--outlines", "--outline-format", "--kerf",
+                               "--lead-screw", "--targets", "--buy", "--candidates", "--max-copies",
+                               "--require", "--time-limit", "--cover"})
       if (app.get_option(option)->count() > 0) {
         err << kProgram << ": --setup cannot be combined with " << option
             << " (the setup file describes the search)\n";
         return 2;
       }
   }
-  bool design = huntingTooth || coaxial || fits || !WithinFormLimits(given);
+  bool design = huntingTooth || coaxial || fits || cover || !WithinFormLimits(given);
   for (std::size_t i = kFirstDesignOption; i < std::size(valued); ++i)
     design = design || app.get_option(valued[i][0])->count() > 0;
   if (design) {
@@ -300,7 +320,10 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
           {"--pressure-angle", &options.pressureAngle}, {"--centre-distance", &options.centreDistance},
           {"--profile-shift", &options.profileShift}, {"--clearance", &options.clearance},
           {"--shaft", &options.shaft}, {"--max-diameter", &options.maxDiameter},
-          {"--outlines", &options.outlines}, {"--outline-format", &options.outlineFormat}, {"--kerf", &options.kerf}};
+          {"--outlines", &options.outlines}, {"--outline-format", &options.outlineFormat}, {"--kerf", &options.kerf},
+          {"--lead-screw", &options.leadScrew}, {"--targets", &options.targets}, {"--buy", &options.buy},
+          {"--candidates", &options.candidates}, {"--max-copies", &options.maxCopies},
+          {"--require", &options.require}, {"--time-limit", &options.timeLimit}};
       for (const auto& [name, field] : fields)
         if (option == name) *field = text;
     }
@@ -313,6 +336,7 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
     options.huntingTooth = huntingTooth;
     options.coaxial = coaxial;
     options.fits = fits;
+    options.cover = cover;
     options.list = a.list;
     options.output = a.output;
     if (!threads.empty()) options.threads = *ParseThreads(threads);
