@@ -2,10 +2,12 @@
 // screw, two-stage trains of the change gears in docs/examples, best 3 each, against the same
 // targets searched one by one (in the same run, the ratio printed); the two gears to buy from
 // 20..127; and the fewest gears from 20..100 reaching every target within 0.1%. With
-// --quick, a few targets only and the check that the chart agrees with the searches alone.
+// --quick, a few targets only and the check that the chart agrees with the searches alone;
+// a number instead gives the cover's time limit in seconds (default 600).
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -83,7 +85,7 @@ int main(int argc, char** argv) {
   open.maxTeeth.assign(4, 100);
   CoverOptions options;
   for (int n = 20; n <= 100; ++n) options.candidates.push_back(n);
-  options.timeLimit = 600;
+  options.timeLimit = argc > 1 ? std::atof(argv[1]) : 600;
   start = Clock::now();
   const auto cover = FewestGears(open, targets, lead, 1, options, quiet);
   if (const auto* message = std::get_if<std::string>(&cover)) {

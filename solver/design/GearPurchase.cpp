@@ -65,9 +65,16 @@ Purchase BestPurchase(const DesignQuery& query, const std::vector<ChartTarget>& 
 
   // Each choice is judged by its chart of the closest train per target: how many targets
   // it reaches (never fewer than the owned set alone), then the sum of relative errors.
+  // The owned set's closest train stays buildable with any gears added, so each target's
+  // search is bounded by its distance: the result is the same, found in a narrow window.
   Quiet quiet;
+  const Chart owned = RunChart(query, targets, lead, 1, quiet, nullptr, threads);
   std::vector<DesignTarget> search;
   for (const ChartTarget& t : targets) search.push_back({t.target.reduction, t.target.text, std::nullopt, 1, {}});
+  for (const ChartRow& row : owned.rows)
+    if (row.train)
+      search[row.target].tolerance =
+          Tolerance{Tolerance::Unit::Absolute, Distance(row.train->reduction, search[row.target].target), "owned"};
   std::size_t bestReached = 0;
   double bestSum = 0;
   DesignQuery trial = query;
@@ -110,8 +117,7 @@ Purchase BestPurchase(const DesignQuery& query, const std::vector<ChartTarget>& 
   tell(true);
   purchase.relativeSum = bestSum;
 
-  // The charts without and with the gears bought, for the targets gained and the rows.
-  const Chart owned = RunChart(query, targets, lead, 1, quiet, nullptr, threads);
+  // The chart with the gears bought, and the targets gained.
   trial.ownedGears = query.ownedGears;
   trial.ownedGears.insert(trial.ownedGears.end(), purchase.gears.begin(), purchase.gears.end());
   purchase.chart = RunChart(trial, targets, lead, best, quiet, nullptr, threads);

@@ -232,9 +232,29 @@ Chart RunChart(const DesignQuery& query, std::vector<ChartTarget> targets, const
   Chart chart;
   chart.lead = lead;
   chart.best = best;
-  const std::vector<DesignTarget> search = SearchTargets(targets, best);
+  // The K closest trains of a target are its K closest within its tolerance (or exactly on
+  // it) whenever at least K lie there: every train beyond is farther, and ties keep their
+  // loop order. So the bounded searches go first, one enumeration for all targets, which the
+  // engine narrows to each target's window; the targets left short of K are searched again
+  // without a bound, in a second enumeration for all of them. The rows are those of one
+  // unbounded search per target.
+  std::vector<DesignTarget> search = SearchTargets(targets, best);
+  for (std::size_t i = 0; i < search.size(); ++i)
+    search[i].tolerance = targets[i].tolerance.value_or(Tolerance{Tolerance::Unit::Absolute, Rational(0), "0"});
   chart.targets = std::move(targets);
-  const std::vector<DesignResult> results = RunDesignSearches(query, search, operations, stop, threads);
+  std::vector<DesignResult> results = RunDesignSearches(query, search, operations, stop, threads);
+  std::vector<std::size_t> shortOfK;
+  std::vector<DesignTarget> unbounded;
+  for (std::size_t i = 0; i < results.size(); ++i)
+    if (!results[i].stopped && static_cast<std::int64_t>(results[i].trains.size()) < best) {
+      shortOfK.push_back(i);
+      unbounded.push_back(search[i]);
+      unbounded.back().tolerance.reset();
+    }
+  if (!unbounded.empty()) {
+    std::vector<DesignResult> again = RunDesignSearches(query, unbounded, operations, stop, threads);
+    for (std::size_t j = 0; j < again.size(); ++j) results[shortOfK[j]] = std::move(again[j]);
+  }
   for (std::size_t i = 0; i < results.size(); ++i) {
     chart.stopped = chart.stopped || results[i].stopped;
     if (results[i].trains.empty()) chart.rows.push_back({i, 0, std::nullopt, false, {}});

@@ -150,10 +150,21 @@ PitchCut CutBy(const ThreadTarget& target, const DesignTrain& train) {
   return {target.pitch * (1 + error / 100), error};
 }
 
+namespace {
+mpq_class Exact(const Fraction& f) {
+  mpq_class r(mpz_class(std::to_string(f.num)), mpz_class(std::to_string(f.den)));
+  r.canonicalize();
+  return r;
+}
+}  // namespace
+
+Rational Distance(const Fraction& reduction, const Rational& target) {
+  return ToRational(mpq_class(abs(Exact(reduction) - Exact(target))));
+}
+
 bool WithinTolerance(const Fraction& reduction, const Rational& target, const Tolerance& tolerance) {
   const mpq_class t = Exact(target);
-  mpq_class r(mpz_class(std::to_string(reduction.num)), mpz_class(std::to_string(reduction.den)));
-  r.canonicalize();
+  const mpq_class r = Exact(reduction);
   mpq_class radius = Exact(tolerance.amount);
   if (tolerance.unit == Tolerance::Unit::Ppm) radius = radius * t / 1'000'000;
   if (tolerance.unit == Tolerance::Unit::Percent) radius = radius * t / 100;

@@ -60,5 +60,7 @@ PitchCut CutBy(const ThreadTarget& target, const DesignTrain& train);
 // Whether a reduction lies within the tolerance of the target, compared exactly (for an
 // irrational target, against its stand-in).
 bool WithinTolerance(const Fraction& reduction, const Rational& target, const Tolerance& tolerance);
+// |reduction - target|, exactly.
+Rational Distance(const Fraction& reduction, const Rational& target);
 
 }  // namespace quenmar::design

@@ -526,6 +526,10 @@ TEST_F(DesignProcess, ChartsRefuseBadInputAndWriteEveryFormat) {
       {{"--buy", "1", "--gears", "20,30", "--target", "2", "--candidates", "30..20"}, "--candidates accepts teeth counts "
        "from 1 to 500 and ranges A..B of them, separated by commas (such as 20..127), not \"30..20\""},
       {{"--list", "--target", "1mm", "--lead-screw", "8tpi"}, "--list cannot be combined with a chart (its rows are each target's best trains)"},
+      {{"--cover", "--target", "2"}, "--cover needs --candidates, the teeth counts the set may hold (such as 20..100)"},
+      {{"--cover", "--target", "2", "--candidates", "20..30", "--max-copies", "5"}, "--max-copies accepts 1 to 4 gears of one count"},
+      {{"--cover", "--target", "1000", "--range", "0", "--stages", "1", "--candidates", "20..30"},
+       "--cover: no set of the candidates reaches 1000 within its tolerance: widen the tolerance or the candidates"},
   };
   const fs::path kept = dir_ / "kept.txt";
   for (const auto& [args, message] : rows) {
