@@ -223,7 +223,8 @@ int RunChartSolve(const DesignOptions& o, const DesignQuery& query, std::ostream
                                  : c.status == Cover::Status::Stopped
                                      ? "stopped, lower bound " + std::to_string(c.lowerBound)
                                      : "time limit, lower bound " + std::to_string(c.lowerBound);
-      text = "gears: " + Join(c.gears) + "\nstatus: " + status + "\nsize: " + std::to_string(c.gears.size()) + "\n\n";
+      text = "gears: " + (c.gears.empty() ? std::string("none found") : Join(c.gears)) + "\nstatus: " + status +
+             "\nsize: " + std::to_string(c.gears.size()) + "\n\n";
       extraJson = "  \"gears\": [" + Join(c.gears) + "],\n  \"status\": \"" + status +
                   "\",\n  \"lower_bound\": " + std::to_string(c.lowerBound);
       chart = std::move(c.chart);
