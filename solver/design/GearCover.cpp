@@ -126,7 +126,14 @@ Parsed<Cover> FewestGears(const DesignQuery& query, const std::vector<ChartTarge
     chosen.ownedGears = gears;
     Quiet quiet;
     cover.gears = gears;
-    cover.chart = RunChart(chosen, targets, lead, best, quiet, nullptr, threads);
+    if (gears.empty()) {  // no set found: an empty list of owned gears would mean any gear
+      cover.chart.targets = targets;
+      cover.chart.lead = lead;
+      cover.chart.best = best;
+      for (std::size_t t = 0; t < targets.size(); ++t) cover.chart.rows.push_back({t, 0, std::nullopt, false, {}});
+    } else {
+      cover.chart = RunChart(chosen, targets, lead, best, quiet, nullptr, threads);
+    }
     cover.chart.stopped = cover.status == Cover::Status::Stopped;
     return cover;
   };
