@@ -19,6 +19,7 @@
 #include "DesignInput.h"
 #include "DesignSearch.h"
 #include "DesignSetup.h"
+#include "ChartCommand.h"
 #include "OutlineExport.h"
 #include "PlanetaryFormat.h"
 #include "ProgressBar.h"
@@ -27,6 +28,23 @@
 #include "TextFormat.h"
 
 namespace quenmar::cli {
+
+std::optional<std::string> ReadSmallFile(const std::string& path, std::string& content) {
+  constexpr std::size_t kLargestFile = std::size_t{1} << 20;
+  const auto failed = [&path](int error) {
+    return "cannot read " + design::EscapeControls(path) + ": " + std::strerror(error);
+  };
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return failed(errno);
+  content.assign(kLargestFile + 1, '\0');
+  errno = 0;
+  content.resize(std::fread(content.data(), 1, content.size(), file));
+  const int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
+  std::fclose(file);
+  if (error) return failed(error);
+  if (content.size() > kLargestFile) return "cannot read " + design::EscapeControls(path) + ": larger than 1 MiB";
+  return {};
+}
 
 namespace {
 
@@ -85,24 +103,6 @@ std::string TeethAccepted(const std::string& option, int stages) {
          std::to_string(stages) + " asks), separated by commas";
 }
 
-// A file of a few lines, whole, into `content`; or what is wrong. A file far larger than
-// any gear set or setup is refused rather than read without end (a device, say).
-std::optional<std::string> ReadSmallFile(const std::string& path, std::string& content) {
-  constexpr std::size_t kLargestFile = std::size_t{1} << 20;
-  const auto failed = [&path](int error) {
-    return "cannot read " + EscapeControls(path) + ": " + std::strerror(error);
-  };
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return failed(errno);
-  content.assign(kLargestFile + 1, '\0');
-  errno = 0;
-  content.resize(std::fread(content.data(), 1, content.size(), file));
-  const int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
-  std::fclose(file);
-  if (error) return failed(error);
-  if (content.size() > kLargestFile) return "cannot read " + EscapeControls(path) + ": larger than 1 MiB";
-  return {};
-}
 
 // The owned gears: a list on the command line, or @FILE.
 Parsed<std::vector<int>> ReadGears(const std::string& text) {
@@ -444,8 +444,14 @@ std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
       owned = std::get<std::vector<int>>(parsed);
     }
     // With owned gears and no limits, every gear may be any of the set.
-    const int lowest = owned.empty() ? kDefaultMin : *std::min_element(owned.begin(), owned.end());
-    const int highest = owned.empty() ? kDefaultMax : *std::max_element(owned.begin(), owned.end());
+    // The gears a chart may buy or build with count as owned for the limits.
+    std::vector<int> spanned = owned;
+    for (const auto& list : {o.candidates, o.require}) {
+      const auto counts = list ? ParseCandidates(*list) : Parsed<std::vector<int>>(std::vector<int>());
+      if (const auto* c = std::get_if<std::vector<int>>(&counts)) spanned.insert(spanned.end(), c->begin(), c->end());
+    }
+    const int lowest = spanned.empty() ? kDefaultMin : *std::min_element(spanned.begin(), spanned.end());
+    const int highest = spanned.empty() ? kDefaultMax : *std::max_element(spanned.begin(), spanned.end());
     q.minTeeth.assign(gears, lowest);
     q.maxTeeth.assign(gears, highest);
     if (o.min) {
@@ -468,7 +474,9 @@ std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
     q.ownedGears = std::move(owned);
   }
 
-  q.targetText = o.target.value_or("3.624");
+  // A chart reads its targets itself (they may be threads); the query's own is unused.
+  const bool chart = IsChart(o);
+  q.targetText = chart ? "1" : o.target.value_or("3.624");
   auto target = ParseTarget(q.targetText);
   if (const auto* message = std::get_if<std::string>(&target)) return "--target " + *message;
   q.target = std::get<Rational>(target);
@@ -510,6 +518,7 @@ std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
   if (!q.planetary)
     if (auto problem = ParseGeometry(o, plan)) return problem;
 
+  if (chart && q.best == 0) q.best = 1;
   // The form's defaults where a run lists every train within a range.
   if (q.best == 0) {
     if (!q.tolerance) q.tolerance = std::get<Tolerance>(ParseTolerance("0.01"));
@@ -608,6 +617,8 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
       return 2;
     }
   }
+
+  if (IsChart(options)) return RunChartSolve(options, plan.query, out, err, env);
 
   // The file is opened before the search, so that a path that cannot be written is
   // reported at once rather than after a long run.

@@ -32,7 +32,15 @@ struct DesignOptions {
   // A planetary train (--planetary KIND) and its members, as typed.
   std::optional<std::string> planetary, sun, planet, ring, planets, held, input, spacing;
   bool oneModule = false;
+  // Charts of many targets (ChartCommand.h): threads against a lead screw, a file of
+  // targets, the gears to buy and the fewest gears.
+  std::optional<std::string> leadScrew, targets, buy, candidates, maxCopies, require, timeLimit;
+  bool cover = false;
 };
+
+// A file of a few lines, whole, into `content`; or what is wrong. A file far larger than
+// any gear set or target list is refused rather than read without end (a device, say).
+std::optional<std::string> ReadSmallFile(const std::string& path, std::string& content);
 
 // Same exit statuses as RunSolve.
 int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream& err,

@@ -230,6 +230,20 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                   "the third member is the output", "MEMBER"},
       {"--spacing", "Planets evenly spaced (even, the default) or wherever every mesh engages, nearest "
                     "to even, with their angles reported (any)", "even|any"},
+      {"--lead-screw", "The lathe's lead screw, which carries the last gear while the spindle drives N1: its "
+                       "pitch in mm or threads per inch (2mm, 3.175mm, 8tpi). Targets may then be threads: "
+                       "1.5mm, 20tpi, module1.25 or dp24 (a chart with the pitch cut and its error)", "PITCH"},
+      {"--targets", "A chart: the best K trains (--best, default 1) for every target of FILE, one a line "
+                    "(an optional name, the target, an optional tolerance; # comments), or CSV with a header "
+                    "naming name, target and tolerance; --range is the tolerance of lines without one", "FILE"},
+      {"--buy", "The K gears (1..3) to add to --gears that reach the most targets of the chart within "
+                "their tolerances (ties: the smaller sum of relative errors), chosen from --candidates", "K"},
+      {"--candidates", "Teeth counts one could buy or build with, for --buy and --cover: counts and ranges "
+                       "A..B separated by commas (such as 20..127 or 20..60,72,127)", "LIST"},
+      {"--max-copies", "With --cover, how many gears of one count the set may hold, 1..4 (default 1)", "N"},
+      {"--require", "With --cover, gears the set must hold, teeth counts separated by commas", "LIST"},
+      {"--time-limit", "With --cover, stop the solver after this many seconds (1..86400) and print the best "
+                       "set found with the solver's lower bound", "S"},
   };
   // Options beyond the form's: given any of them, the exact design search runs.
   constexpr std::size_t kFirstDesignOption = 7;
@@ -246,6 +260,10 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                "Only trains whose every mesh has teeth counts with no common factor");
   app.add_flag("--coaxial", coaxial,
                "Only trains whose every stage has the same tooth sum (output in line with the input)");
+  bool cover = false;
+  app.add_flag("--cover", cover,
+               "The fewest gears from --candidates (with --require) such that every target of the chart has a "
+               "train within its tolerance; among those the smallest worst relative error; solved exactly");
   app.add_flag("--fits", fits,
                "Only trains whose gears clear the shafts they do not sit on by the clearance, hold their "
                "shafts and mesh with a contact ratio of at least 1");
@@ -294,14 +312,16 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                                "--centre-distance", "--profile-shift", "--clearance", "--shaft",
                                "--max-diameter", "--fits", "--outlines", "--outline-format", "--kerf",
                                "--planetary", "--sun", "--planet", "--ring", "--planets", "--held", "--input",
-                               "--spacing", "--one-module"})
+                               "--spacing", "--one-module",
+                               "--lead-screw", "--targets", "--buy", "--candidates", "--max-copies",
+                               "--require", "--time-limit", "--cover"})
       if (app.get_option(option)->count() > 0) {
         err << kProgram << ": --setup cannot be combined with " << option
             << " (the setup file describes the search)\n";
         return 2;
       }
   }
-  bool design = huntingTooth || coaxial || fits || oneModule || !WithinFormLimits(given);
+  bool design = huntingTooth || coaxial || fits || oneModule || cover || !WithinFormLimits(given);
   for (std::size_t i = kFirstDesignOption; i < std::size(valued); ++i)
     design = design || app.get_option(valued[i][0])->count() > 0;
   if (design) {
@@ -324,7 +344,10 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
           {"--outlines", &options.outlines}, {"--outline-format", &options.outlineFormat}, {"--kerf", &options.kerf},
           {"--planetary", &options.planetary}, {"--sun", &options.sun}, {"--planet", &options.planet},
           {"--ring", &options.ring}, {"--planets", &options.planets}, {"--held", &options.held},
-          {"--input", &options.input}, {"--spacing", &options.spacing}};
+          {"--input", &options.input}, {"--spacing", &options.spacing},
+          {"--lead-screw", &options.leadScrew}, {"--targets", &options.targets}, {"--buy", &options.buy},
+          {"--candidates", &options.candidates}, {"--max-copies", &options.maxCopies},
+          {"--require", &options.require}, {"--time-limit", &options.timeLimit}};
       for (const auto& [name, field] : fields)
         if (option == name) *field = text;
     }
@@ -338,6 +361,7 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
     options.coaxial = coaxial;
     options.fits = fits;
     options.oneModule = oneModule;
+    options.cover = cover;
     options.list = a.list;
     options.output = a.output;
     if (!threads.empty()) options.threads = *ParseThreads(threads);

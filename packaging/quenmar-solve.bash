@@ -6,8 +6,9 @@ _quenmar_solve_valued='--config --min --max --target --range --max-solutions --d
     --stages --sort --best --distinct --format --gears --setup --threads
     --module --pressure-angle --centre-distance --profile-shift --clearance --shaft --max-diameter
     --outlines --outline-format --kerf
-    --planetary --sun --planet --ring --planets --held --input --spacing'
-_quenmar_solve_switches='--list --hunting-tooth --coaxial --fits --one-module --force --help --version'
+    --planetary --sun --planet --ring --planets --held --input --spacing
+    --lead-screw --targets --buy --candidates --max-copies --require --time-limit'
+_quenmar_solve_switches='--list --hunting-tooth --coaxial --fits --one-module --cover --force --help --version'
 
 # The configurations, index first, as --config takes them.
 _quenmar_solve_configurations=(
@@ -50,6 +51,22 @@ _quenmar_solve()
             ;;
         --setup)
             _filedir json
+            return
+            ;;
+        --targets)
+            _filedir
+            return
+            ;;
+        --lead-screw)
+            COMPREPLY=($(compgen -W '8tpi 6tpi 4tpi 2mm 3mm 6mm' -- "$cur"))
+            return
+            ;;
+        --buy)
+            COMPREPLY=($(compgen -W '1 2 3' -- "$cur"))
+            return
+            ;;
+        --max-copies)
+            COMPREPLY=($(compgen -W '1 2 3 4' -- "$cur"))
             return
             ;;
         --sort)
@@ -105,7 +122,8 @@ _quenmar_solve()
             return
             ;;
         --min | --max | --target | --range | --max-solutions | --best | --module | --pressure-angle | \
-            --profile-shift | --clearance | --shaft | --max-diameter | --kerf)
+            --profile-shift | --clearance | --shaft | --max-diameter | --kerf | --candidates | --require | \
+            --time-limit)
             return
             ;;
     esac

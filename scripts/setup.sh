@@ -10,6 +10,7 @@ packages=(
   cmake g++ ninja-build
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev
   libcli11-dev libgtest-dev nlohmann-json3-dev libgmp-dev libtbb-dev libdxflib-dev
+  coinor-libcbc-dev
   fonts-liberation libx11-dev
   qt6-svg-dev pkg-config bash-completion
   desktop-file-utils appstream dpkg-dev man-db groff-base

@@ -513,3 +513,81 @@ TEST_F(DesignProcess, StoppedCsvRunAndSecondSignal) {
 }
 
 }  // namespace
+
+// Charts of many targets: refusals line by line, then a chart's CSV and JSON rows as the
+// text names them, and a purchase stopped by Ctrl+C keeping the best choice so far.
+TEST_F(DesignProcess, ChartsRefuseBadInputAndWriteEveryFormat) {
+  const std::string bad = (dir_ / "bad.txt").string(), good = (dir_ / "chart.txt").string();
+  { std::ofstream(bad) << "M1 1mm\nM2 2mm x y\n"; }
+  { std::ofstream(good) << "M6 1mm 0\n\"no\" 400mm 1%\nworm module1 0.01%\n"; }
+  const std::string lead = "--lead-screw accepts a lead screw's pitch in mm (2mm, 3.175mm) or in threads per inch "
+                           "(8tpi), above 0, not \"8dp\"";
+  const std::pair<std::vector<std::string>, std::string> rows[] = {
+      {{"--targets", bad, "--lead-screw", "8tpi"}, "--targets " + bad + ": line 2: a target line holds an optional "
+       "name, the target and an optional tolerance, separated by blanks (4 words here)"},
+      {{"--target", "1.5mm"}, "--target \"1.5mm\" is a thread: it needs --lead-screw, the pitch of the lead screw (such as 8tpi or 3mm)"},
+      {{"--lead-screw", "8dp", "--target", "1mm"}, lead},
+      {{"--target", "module1", "--lead-screw", "8tpi", "--range", "0"},
+       "--target \"module1\" is irrational (its pitch has pi in it): no train cuts it exactly, so its tolerance must be above 0"},
+      {{"--target", "9parsec", "--lead-screw", "8tpi"}, "--target accepts a ratio (3.624, 127/90), or a thread against the "
+       "lead screw: a pitch in mm (1.5mm), threads per inch (20tpi), a module (module1.25) or a diametral pitch (dp24); "
+       "\"9parsec\" has a unit that is none of these"},
+      {{"--buy", "1", "--target", "2", "--candidates", "20..30"}, "--buy needs --gears, the gears owned, to add the bought ones to"},
+      {{"--buy", "1", "--gears", "20,30", "--target", "2", "--candidates", "30..20"}, "--candidates accepts teeth counts "
+       "from 1 to 500 and ranges A..B of them, separated by commas (such as 20..127), not \"30..20\""},
+      {{"--list", "--target", "1mm", "--lead-screw", "8tpi"}, "--list cannot be combined with a chart (its rows are each target's best trains)"},
+      {{"--cover", "--target", "2"}, "--cover needs --candidates, the teeth counts the set may hold (such as 20..100)"},
+      {{"--cover", "--target", "2", "--candidates", "20..30", "--max-copies", "5"}, "--max-copies accepts 1 to 4 gears of one count"},
+      {{"--cover", "--target", "1000", "--range", "0", "--stages", "1", "--candidates", "20..30"},
+       "--cover: no set of the candidates reaches 1000 within its tolerance: widen the tolerance or the candidates"},
+  };
+  const fs::path kept = dir_ / "kept.txt";
+  for (const auto& [args, message] : rows) {
+    { std::ofstream(kept) << "kept"; }
+    std::vector<std::string> all = args;
+    all.insert(all.end(), {"--output", kept.string()});
+    const Outcome o = Run(all);
+    EXPECT_EQ(o.status, 2) << message;
+    EXPECT_EQ(o.err, "quenmar-solve: " + message + "\n");
+    EXPECT_EQ(o.out + ReadFile(kept), "kept");
+  }
+
+  const std::vector<std::string> chart{"--stages", "2", "--gears", "@" + std::string(QUENMAR_SOURCE_DIR) +
+                                       "/docs/examples/change-gears.txt", "--lead-screw", "8tpi", "--targets", good, "--best", "2"};
+  auto csvArgs = chart, jsonArgs = chart;
+  csvArgs.insert(csvArgs.end(), {"--format", "csv"});
+  jsonArgs.insert(jsonArgs.end(), {"--format", "json"});
+  const Outcome csv = Run(csvArgs), json = Run(jsonArgs);
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  ASSERT_EQ(json.status, 0) << json.err;
+  const auto lines = *quenmar::testing::ReadCsv(csv.out);
+  const nlohmann::json doc = nlohmann::json::parse(json.out);
+  EXPECT_EQ(lines.front(), (std::vector<std::string>{"name", "target", "unit", "reached", "rank", "pitch_cut",
+                                                     "pitch_error_percent", "difference", "relative_ppm", "reduction",
+                                                     "numerator", "denominator", "variants", "N1", "N2", "N3", "N4"}));
+  ASSERT_EQ(lines.size(), 7u);
+  ASSERT_EQ(doc["rows"].size(), 6u);
+  for (std::size_t r = 1; r < lines.size(); ++r) {
+    const nlohmann::json& row = doc["rows"][r - 1];
+    EXPECT_EQ(lines[r][0], row["name"].get<std::string>());
+    EXPECT_EQ(lines[r][3], row["reached"].get<bool>() ? "true" : "false");
+    EXPECT_EQ(std::stod(lines[r][5]), row["pitch_cut"].get<double>());
+    EXPECT_EQ(lines[r][13], std::to_string(row["teeth"][0].get<int>()));
+  }
+  // 1 mm is cut exactly; 400 mm needs a reduction the set cannot make; the worm is near.
+  EXPECT_EQ(lines[1][3] + lines[3][3] + lines[5][3], "truefalsetrue");
+  EXPECT_EQ(doc["reached"], 2);
+
+  // Every pair of 20..400: far more than the test waits for.
+  auto buy = chart;
+  buy.insert(buy.end(), {"--buy", "2", "--candidates", "20..400", "--format", "json"});
+  const pid_t pid = Start(buy);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ASSERT_EQ(kill(pid, SIGINT), 0);
+  const Outcome stopped = Wait(pid);
+  EXPECT_EQ(stopped.status, 130);
+  EXPECT_EQ(stopped.err, "quenmar-solve: stopped before the end: the output holds what was found so far\n");
+  const nlohmann::json partial = nlohmann::json::parse(stopped.out);
+  EXPECT_EQ(partial["gears"].size(), 2u);
+  EXPECT_TRUE(partial["status"].get<std::string>().starts_with("stopped, "));
+}

@@ -156,7 +156,7 @@ while IFS=$'\t' read -r line replies; do
   got=$(grep -F -- "[$line] " <<<"$completion" | sed 's/^[^]]*\] //')
   [ "$got" = "$replies" ] || fail "completing '$line': got '$got', expected '$replies'"
 done <<EOF_CASES
-quenmar-solve --ma	--max|--max-diameter|--max-solutions|
+quenmar-solve --ma	--max|--max-copies|--max-diameter|--max-solutions|
 quenmar-solve --config 	$names
 quenmar-solve --config 5	5|
 quenmar-solve --config=3	3|

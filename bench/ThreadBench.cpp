@@ -1,0 +1,100 @@
+// Thread charts: the chart of the ISO metric coarse pitches and 8 to 80 TPI on an 8 TPI lead
+// screw, two-stage trains of the change gears in docs/examples, best 3 each, against the same
+// targets searched one by one (in the same run, the ratio printed); the two gears to buy from
+// 20..127; and the fewest gears from 20..100 reaching every target within 0.1%. With
+// --quick, a few targets only and the check that the chart agrees with the searches alone;
+// a number instead gives the cover's time limit in seconds (default 600).
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ThreadChart.h"
+
+namespace {
+
+using namespace quenmar::design;
+using Clock = std::chrono::steady_clock;
+
+double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+std::string Joined(const std::vector<int>& gears) {
+  std::string s;
+  for (int g : gears) s += (s.empty() ? "" : ", ") + std::to_string(g);
+  return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  const char* metric[] = {"0.25", "0.3", "0.35", "0.4", "0.45", "0.5", "0.6", "0.7", "0.75", "0.8", "1", "1.25",
+                          "1.5",  "1.75", "2",   "2.5", "3",    "3.5", "4",   "4.5", "5",    "5.5", "6"};
+  const char* inch[] = {"8",  "9",  "10", "11", "11.5", "12", "13", "14", "16", "18", "19", "20", "22", "24", "26",
+                        "27", "28", "30", "32", "34",   "36", "38", "40", "42", "44", "48", "56", "64", "72", "80"};
+  std::string file;
+  for (const char* p : metric) file += std::string(p) + "mm 0.1%\n";
+  for (const char* n : inch) file += std::string(n) + "tpi 0.1%\n";
+  if (quick) file = "1.5mm 0.1%\n20tpi 0.1%\n0.7mm 0\n";
+  const auto lead = std::get<LeadScrew>(ParseLeadScrew("8tpi"));
+  const auto targets = std::get<std::vector<ChartTarget>>(ParseTargetFile(file, lead, std::nullopt));
+
+  DesignQuery q;
+  q.stages = 2;
+  q.ownedGears = {20, 25, 30, 35, 40, 45, 50, 55, 60, 65, 70, 75, 80, 85, 90, 95, 100, 105, 110, 115, 120, 127};
+  q.minTeeth.assign(4, 20);
+  q.maxTeeth.assign(4, 127);
+  q.best = 3;
+  q.sort = SortOrder::Difference;
+  DesignOperations quiet;
+
+  Clock::time_point start = Clock::now();
+  const Chart chart = RunChart(q, targets, lead, 3, quiet);
+  const double chartSeconds = Since(start);
+  start = Clock::now();
+  int mismatches = 0;
+  for (std::size_t t = 0; t < targets.size(); ++t) {
+    const DesignResult alone = RunDesignSearch(QueryFor(q, {targets[t].target.reduction, "", std::nullopt, 3, {}}), quiet);
+    std::size_t i = 0;
+    for (const ChartRow& row : chart.rows)
+      if (row.target == t && row.train) mismatches += i >= alone.trains.size() || alone.trains[i++].teeth != row.train->teeth;
+  }
+  const double aloneSeconds = Since(start);
+  std::printf("chart of %zu targets, best 3: %.3f s; one by one: %.3f s; ratio %.1f; reached %zu\n", targets.size(),
+              chartSeconds, aloneSeconds, aloneSeconds / chartSeconds, chart.ReachedCount());
+  if (mismatches) {
+    std::printf("the chart differs from the searches alone in %d rows\n", mismatches);
+    return 1;
+  }
+  if (quick) return 0;
+
+  std::vector<int> candidates;
+  for (int n = 20; n <= 127; ++n) candidates.push_back(n);
+  start = Clock::now();
+  const Purchase purchase = BestPurchase(q, targets, lead, 1, 2, candidates, quiet);
+  std::printf("buy 2 of 20..127 (%lld choices): %.1f s; gears %s gain %zu targets\n",
+              static_cast<long long>(purchase.choices), Since(start), Joined(purchase.gears).c_str(),
+              purchase.gained.size());
+
+  DesignQuery open = q;
+  open.ownedGears.clear();
+  open.maxTeeth.assign(4, 100);
+  CoverOptions options;
+  for (int n = 20; n <= 100; ++n) options.candidates.push_back(n);
+  options.timeLimit = argc > 1 ? std::atof(argv[1]) : 600;
+  start = Clock::now();
+  const auto cover = FewestGears(open, targets, lead, 1, options, quiet);
+  if (const auto* message = std::get_if<std::string>(&cover)) {
+    std::printf("cover: %s\n", message->c_str());
+    return 1;
+  }
+  const Cover& c = std::get<Cover>(cover);
+  std::printf("cover of %zu targets within 0.1%% from 20..100: %.1f s; %zu gears: %s; status %s, lower bound %d\n",
+              targets.size(), Since(start), c.gears.size(), Joined(c.gears).c_str(),
+              c.status == Cover::Status::Optimal ? "optimal" : "not proven", c.lowerBound);
+  return 0;
+}
