@@ -13,7 +13,10 @@ namespace quenmar::design::detail {
 
 namespace {
 
-constexpr double kMostBlockTuples = 2.5e7;  // combinations one block may spell out
+// Combinations one side's two blocks may spell out: at 8 bytes a product, and a sort buffer
+// as large as a block on each of the two threads that build the sides, the blocks stay
+// within the engine's share of the memory budget.
+constexpr double kMostBlockTuples = 1.2e7;
 constexpr std::size_t kPartHolds = 1 << 12;
 
 // Sorts values that all lie in [lo, hi] and drops repeats: a bitset where they lie dense,
