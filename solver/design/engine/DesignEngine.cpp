@@ -688,10 +688,18 @@ class ManyTargets {
       operations_.Progress(progress);
     };
     report();
-    std::atomic<bool> urgent{false};
-    std::mutex waiting;
-    std::condition_variable wake;
-    Watch(run_, stop_, [&] { Work(); }, report, urgent, waiting, wake);
+    if (strategy_.loopsWork * static_cast<double>(queries_.size()) < 1e6) {
+      // A chart of a few milliseconds runs in one part on the calling thread, without a
+      // thread to watch it: the parts' collectors would cost more than the search.
+      tuning_.partDepth = 0;
+      tbb::task_arena arena(1);
+      arena.execute([&] { Work(); });
+    } else {
+      std::atomic<bool> urgent{false};
+      std::mutex waiting;
+      std::condition_variable wake;
+      Watch(run_, stop_, [&] { Work(); }, report, urgent, waiting, wake);
+    }
     std::vector<DesignResult> results;
     for (std::size_t t = 0; t < queries_.size(); ++t) {
       const std::int64_t cap = CapOf(queries_[t]);
