@@ -26,8 +26,7 @@ QPainterPath GearPath(const PlanetaryDrawing::Gear& g, QPointF centre, double sc
   const double m = g.module * scale, r = g.pitchRadius * scale;
   const double tip = g.internal ? r - m : r + m, root = g.internal ? r + 1.25 * m : r - 1.25 * m;
   const double pitch = 2 * kPi / g.teeth;
-  // A ring's tooth stands where an external gear's space is, so that the two mesh.
-  const double turn = std::atan2(-g.y, g.x) + (g.internal ? pitch / 2 : 0);
+  const double turn = g.phase;
   QPainterPath path;
   const auto at = [&](double radius, double angle) {
     return centre + QPointF(radius * std::cos(angle), -radius * std::sin(angle));
@@ -97,9 +96,49 @@ void PlanetaryDrawing::SetSet(const PlanetaryQuery& query, const std::vector<int
     if (s.kind == PlanetaryKind::Stepped) add(1, kRing, 0, 0, m2, s.teeth[kRing], true);
     else add(0, kRing, 0, 0, m1, s.teeth[kRing], true);
     if (s.kind == PlanetaryKind::Wolfrom) add(1, kRing2, 0, 0, m2, s.teeth[kRing2], true);
+    PhaseTeeth();
   }
   setAccessibleDescription(Legend().join(QStringLiteral("; ")));
   update();
+}
+
+// Turns the gears so that their teeth mesh as drawn: the sun (or, without one, each view's
+// ring) stands still, each planet meets it with a space where its tooth is, and the ring
+// of a view with a sun takes the turn its first planet gives it.
+void PlanetaryDrawing::PhaseTeeth() {
+  const auto pitch = [](const Gear& g) { return 2 * kPi / g.teeth; };
+  // How far past its nearest tooth (in teeth) a gear of phase `phase` is at direction `at`.
+  const auto past = [](double at, double phase, int teeth) {
+    const double f = (at - phase) * teeth / (2 * kPi);
+    return f - std::floor(f);
+  };
+  for (int view = 0; view < 2; ++view) {
+    Gear* sun = nullptr;
+    Gear* ring = nullptr;
+    for (Gear& g : m_gears)
+      if (g.view == view && g.member == kSun) sun = &g;
+      else if (g.view == view && g.internal) ring = &g;
+    bool ringSet = false;
+    for (Gear& planet : m_gears) {
+      if (planet.view != view || planet.internal || planet.member == kSun) continue;
+      const double at = std::atan2(planet.y, planet.x - (sun ? sun->x : ring ? ring->x : 0));
+      if (sun) {
+        // The sun's tooth f teeth behind the line of centres meets a space f planet teeth
+        // ahead of the planet's direction to the sun.
+        const double f = past(at, sun->phase, sun->teeth);
+        planet.phase = at + kPi + (f - 0.5) * pitch(planet);
+        if (ring && !ringSet) {
+          // The ring's tooth fills the planet's space nearest its outward direction.
+          const double e = past(at, planet.phase + 0.5 * pitch(planet), planet.teeth);
+          ring->phase = at - e * pitch(planet) * planet.teeth / ring->teeth;
+          ringSet = true;
+        }
+      } else if (ring) {
+        const double g = past(at, ring->phase, ring->teeth);
+        planet.phase = at - g * pitch(*ring) * ring->teeth / planet.teeth - 0.5 * pitch(planet);
+      }
+    }
+  }
 }
 
 QStringList PlanetaryDrawing::Legend() const {

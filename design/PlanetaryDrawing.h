@@ -30,6 +30,7 @@ class PlanetaryDrawing : public QWidget {
     double pitchRadius = 0, module = 0;
     int teeth = 0;
     bool internal = false;
+    double phase = 0;          // the direction of a tooth's centre from the gear's, radians
   };
   const std::vector<Gear>& Gears() const { return m_gears; }
   QStringList Legend() const;
@@ -46,6 +47,7 @@ class PlanetaryDrawing : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void PhaseTeeth();
   QRectF Bounds() const;  // mm, y up
   // Draws into `area` (pixels) at `pxPerMm` about the bounds' centre.
   void Paint(QPainter& painter, const QRectF& area, double pxPerMm) const;

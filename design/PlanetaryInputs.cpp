@@ -159,7 +159,9 @@ void PlanetaryInputs::ShowProblem(const std::string& message) {
     if (problem.option == kOptions[f]) at = static_cast<Field>(f);
   // A second range's problem ("two teeth ranges") stands beside the second input when one is shown.
   if (at == Planet && m_inputs[Planet2]->isVisibleTo(this) && problem.text.find("two") != std::string::npos) at = Planet2;
-  if (at == Ring && (m_inputs[Ring2]->isVisibleTo(this) && problem.text.find("second ring") != std::string::npos)) at = Ring2;
+  if (at == Ring && m_inputs[Ring2]->isVisibleTo(this) &&
+      (problem.text.find("two") != std::string::npos || problem.text.find("second ring") != std::string::npos))
+    at = Ring2;
   if (at == FieldCount && !message.empty()) at = Planets;  // a whole that no one input owns
   for (int f = 0; f < FieldCount; ++f)
     m_messages[f]->Show(f == at ? QString::fromStdString(at == Planets && problem.option != "--planets" ? message : problem.text)

@@ -45,7 +45,7 @@ struct DesignSetup {
   // empty for none) and its inputs as quenmar-solve's options take them. The module and
   // clearance above are the first mesh's module and the gap between adjacent planets.
   std::string planetary;
-  std::string sun = "8..40", planet = "10..60", planet2, ring = "30..150", ring2, planets = "3";
+  std::string sun = "8..40", planet = "10..60", planet2 = "10..60", ring = "30..150", ring2 = "30..150", planets = "3";
   std::string held = "ring", input = "sun";
   bool anySpacing = false, oneModule = false;
 
