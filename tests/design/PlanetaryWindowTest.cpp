@@ -45,7 +45,7 @@ class PlanetaryWindowTest : public QObject {
  private slots:
   // A widely published simple set: sun 13, planets 17, ring 47, 3 planets; ring held and
   // sun in, the carrier turns 13/60 as fast (1 + 47/13). Found, listed and drawn with its
-  // three planets evenly round the carrier; its setup saved and the exports equal to
+  // three planets evenly round the carrier, from the gears owned; its setup saved and the exports equal to
   // quenmar-solve's for that file.
   void simpleSetFoundDrawnAndExported() {
     auto w = Open();
@@ -53,6 +53,8 @@ class PlanetaryWindowTest : public QObject {
     TypeInto(*w, "Planets", "3..4");
     TypeInto(*w, "Target", "60/13");
     TypeInto(*w, "Tolerance", "0.000001");
+    // Owned gears count each planet once per planet, not as a compound train's gears.
+    TypeInto(*w, "Owned gears", "13 17 17 17 47 20");
     QVERIFY(!Find<QWidget>(*w, "Teeth ranges")->isVisible() && !Find<QWidget>(*w, "Planet 2 teeth")->isVisible());
     QVERIFY(w->Search() && WaitFinished(*w));
     int found = -1;
