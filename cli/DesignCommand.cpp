@@ -22,6 +22,7 @@
 #include "ChartCommand.h"
 #include "OutlineExport.h"
 #include "PlanetaryFormat.h"
+#include "PlanetaryOptions.h"
 #include "ProgressBar.h"
 #include "ResultsFile.h"
 #include "SearchSolutions.h"
@@ -49,6 +50,7 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::string& c
 namespace {
 
 using namespace quenmar::design;
+using namespace quenmar::design::options;
 
 constexpr const char* kProgram = "quenmar-solve";
 constexpr std::int64_t kLargestCount = 10'000'000;
@@ -69,15 +71,6 @@ struct Plan {
   geometry::OutlineFormat outlineFormat = geometry::OutlineFormat::Svg;
   double kerf = 0;
 };
-
-std::optional<std::int64_t> ParseCount(std::string_view text, std::int64_t low, std::int64_t high) {
-  std::int64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
-      value > high)
-    return {};
-  return value;
-}
 
 // n whole numbers 1..500 separated by commas.
 std::optional<std::vector<int>> ParseTeeth(const std::string& text, int n) {
@@ -131,7 +124,7 @@ std::optional<std::string> ReadSetupFile(const std::string& path, DesignQuery& q
       {"", &p.teeth},           {"target", &p.target}, {"tolerance", &p.tolerance},
       {"ownedGears", &p.ownedGears}, {"module", &p.module}, {"pressureAngle", &p.pressureAngle},
       {"centreDistance", &p.centreDistance}, {"profileShift", &p.profileShift}, {"shaft", &p.shaft},
-      {"clearance", &p.clearance}, {"maxDiameter", &p.maxDiameter}, {"", &p.query}};
+      {"clearance", &p.clearance}, {"maxDiameter", &p.maxDiameter}, {"", &p.planetary}, {"", &p.query}};
   for (const auto& [key, message] : fields) {
     if (message->empty()) continue;
     if (!*key) return where + *message;
@@ -151,20 +144,6 @@ std::optional<std::string> ReadFormat(const DesignOptions& o, Plan& plan) {
   return {};
 }
 
-// Comma-separated items, each read by `read`; nothing when one fails.
-template <typename T, typename Read>
-std::optional<std::vector<T>> ParseList(const std::string& text, Read read) {
-  std::vector<T> items;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = text.find(',', start);
-    const std::optional<T> item = read(text.substr(start, comma == std::string::npos ? comma : comma - start));
-    if (!item) return {};
-    items.push_back(*item);
-    if (comma == std::string::npos) return items;
-    start = comma + 1;
-  }
-}
-
 // A decimal as written, within [low, high], or (low, high] where low itself is refused.
 std::optional<double> ParseLength(std::string_view text, double low, double high, bool lowAllowed = true) {
   double value = 0;
@@ -173,16 +152,6 @@ std::optional<double> ParseLength(std::string_view text, double low, double high
       !(value > low || (lowAllowed && value == low)))
     return {};
   return value;
-}
-
-// An exact length, a decimal as written or a fraction A/B, within (0, high] (or [0, high]).
-std::optional<geometry::Exact> ParseExact(std::string_view text, double high, bool zero = false) {
-  const Parsed<Rational> parsed = ParseTarget(text);
-  const auto* value = std::get_if<Rational>(&parsed);
-  const std::optional<Fraction> f = value ? value->AsFraction() : std::nullopt;
-  constexpr std::uint64_t kLargest = std::numeric_limits<std::int64_t>::max();
-  if (!f || f->num > kLargest || f->den > kLargest || (f->num == 0 && !zero) || ToDouble(*f) > high) return {};
-  return geometry::Exact{static_cast<std::int64_t>(f->num), static_cast<std::int64_t>(f->den)};
 }
 
 // "S=VALUE" or "S=VALUE±TOL" (also written +-), or "equal".
@@ -294,41 +263,11 @@ std::optional<std::string> ParseGeometry(const DesignOptions& o, Plan& plan) {
   return {};
 }
 
-// "A..B" or "A", whole numbers within low..high, A <= B.
-std::optional<std::pair<int, int>> ParseRange(std::string_view text, int low, int high) {
-  const std::size_t dots = text.find("..");
-  const auto a = ParseCount(text.substr(0, dots), low, high);
-  const auto b = dots == std::string_view::npos ? a : ParseCount(text.substr(dots + 2), low, high);
-  if (!a || !b || *a > *b) return {};
-  return std::pair{static_cast<int>(*a), static_cast<int>(*b)};
-}
-
-// Members as typed: a comma-separated list of sun, ring and carrier, or any.
-std::optional<std::vector<Member>> ParseMembers(const std::string& text) {
-  if (text == "any") return std::vector{Member::Sun, Member::Ring, Member::Carrier};
-  return ParseList<Member>(text, [](const std::string& item) -> std::optional<Member> {
-    if (item == "sun") return Member::Sun;
-    if (item == "ring") return Member::Ring;
-    if (item == "carrier") return Member::Carrier;
-    return {};
-  });
-}
-
-// A length in mm as whole thousandths, from a decimal or a fraction A/B within low..high.
-std::optional<std::int64_t> ParseMicrons(std::string_view text, double high, bool zero) {
-  const auto exact = ParseExact(text, high, zero);
-  if (!exact || (exact->num * 1000) % exact->den != 0) return {};
-  return exact->num * 1000 / exact->den;
-}
-
 // A planetary train's own options into the query (with the owned gears, which it reads
 // the same way as other trains); the options of compound trains are refused.
 std::optional<std::string> ReadPlanetary(const DesignOptions& o, DesignQuery& q) {
   PlanetaryQuery& p = q.planetary.emplace();
-  if (*o.planetary == "simple") p.kind = PlanetaryKind::Simple;
-  else if (*o.planetary == "stepped") p.kind = PlanetaryKind::Stepped;
-  else if (*o.planetary == "wolfrom") p.kind = PlanetaryKind::Wolfrom;
-  else return "--planetary accepts simple, stepped or wolfrom";
+  if (!PlanetaryKindNamed(*o.planetary)) return "--planetary accepts simple, stepped or wolfrom";
   const std::pair<const char*, bool> compound[] = {
       {"--config", o.configuration.has_value()}, {"--stages", o.stages.has_value()}, {"--min", o.min.has_value()},
       {"--max", o.max.has_value()}, {"--coaxial", o.coaxial}, {"--pressure-angle", o.pressureAngle.has_value()},
@@ -338,70 +277,9 @@ std::optional<std::string> ReadPlanetary(const DesignOptions& o, DesignQuery& q)
       {"--kerf", o.kerf.has_value()}};
   for (const auto& [option, given] : compound)
     if (given) return std::string(option) + " does not apply to --planetary trains (their teeth are given by --sun, --planet and --ring)";
-  const std::string kind = KindName(p.kind);
-  const bool wolfrom = p.kind == PlanetaryKind::Wolfrom;
-  if (o.held) {
-    const auto held = ParseMembers(*o.held);
-    if (!held) return "--held accepts sun, ring, carrier or any (several separated by commas)";
-    p.held = *held;
-  }
-  if (o.input) {
-    const auto input = ParseMembers(*o.input);
-    if (!input) return "--input accepts sun, ring, carrier or any (several separated by commas)";
-    p.input = *input;
-    // "any" drives a Wolfrom train from each member that can.
-    if (wolfrom && *o.input == "any") p.input = {Member::Sun, Member::Carrier};
-  }
-  const bool sunDrives = std::find(p.input.begin(), p.input.end(), Member::Sun) != p.input.end();
-  // Each member's ranges: one, or two where the kind has a second planet step or ring.
-  const auto ranges = [&](const std::optional<std::string>& text, const char* option, int first, int second,
-                          bool twoRequired, bool twoAllowed) -> std::optional<std::string> {
-    const std::string what = twoRequired ? "two teeth ranges, such as 10..60,10..60"
-                             : twoAllowed ? "one or two teeth ranges, such as 10..60 or 10..60,10..60"
-                                          : "a teeth range, such as 10..60";
-    const std::string accepted = std::string(option) + " accepts " + what + " for the " + kind +
-                                 " kind, whole numbers from 1 to 500";
-    if (!text) return "--planetary " + kind + " needs " + option + ": " + what;
-    const auto list = ParseList<std::pair<int, int>>(*text, [](const std::string& t) { return ParseRange(t, 1, kMaxTeeth); });
-    if (!list || list->size() > (twoAllowed ? 2u : 1u) || (twoRequired && list->size() != 2)) return accepted;
-    p.minTeeth[first] = (*list)[0].first;
-    p.maxTeeth[first] = (*list)[0].second;
-    if (list->size() == 2) {
-      p.minTeeth[second] = (*list)[1].first;
-      p.maxTeeth[second] = (*list)[1].second;
-    }
-    return {};
-  };
-  if (!wolfrom || sunDrives) {
-    if (auto problem = ranges(o.sun, "--sun", kSun, kSun, false, false)) return problem;
-  } else if (o.sun) {
-    return "--sun: a wolfrom train driven by the carrier has no sun (add --input sun to drive it by one)";
-  }
-  if (auto problem = ranges(o.planet, "--planet", kPlanet, kPlanet2, p.kind == PlanetaryKind::Stepped, !(p.kind == PlanetaryKind::Simple)))
-    return problem;
-  if (auto problem = ranges(o.ring, "--ring", kRing, kRing2, wolfrom, wolfrom)) return problem;
-  if (o.planets) {
-    const auto n = ParseRange(*o.planets, kMinPlanets, kMaxPlanets);
-    if (!n) return "--planets accepts 2 to 12 planets: a number or a range such as 3..5";
-    p.minPlanets = n->first;
-    p.maxPlanets = n->second;
-  }
-  if (o.spacing) {
-    if (*o.spacing == "even") p.anySpacing = false;
-    else if (*o.spacing == "any") p.anySpacing = true;
-    else return "--spacing accepts even or any (planets wherever every mesh engages, nearest to even)";
-  }
-  p.oneModule = o.oneModule;
-  if (o.module) {
-    const auto module = ParseMicrons(*o.module, 100, false);
-    if (!module) return "--module accepts the module of the first mesh, above 0 and up to 100 mm in whole thousandths";
-    p.moduleMicrons = *module;
-  }
-  if (o.clearance) {
-    const auto clearance = ParseMicrons(*o.clearance, 1000, true);
-    if (!clearance) return "--clearance accepts a distance from 0 to 1000 mm in whole thousandths";
-    p.clearanceMicrons = *clearance;
-  }
+  const PlanetaryTexts texts{*o.planetary, o.sun, o.planet, o.ring, o.planets, o.held, o.input,
+                             o.spacing, o.module, o.clearance, o.oneModule};
+  if (auto problem = ReadPlanetaryTexts(texts, p)) return problem;
   if (o.gears) {
     auto parsed = ReadGears(*o.gears);
     if (const auto* message = std::get_if<std::string>(&parsed)) return "--gears " + *message;

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 
 #include "InputMessage.h"
+#include "PlanetaryInputs.h"
 #include "TeethCellDelegate.h"
 #include "WindowChecks.h"
 
@@ -21,6 +22,8 @@ namespace quenmar::design {
 namespace {
 
 constexpr int kFreeTrainEntry = kConfigurationCount;
+// The planetary kinds follow the free train in the configuration list.
+const char* const kPlanetaryKinds[] = {"simple", "stepped", "wolfrom"};
 const char* const kHelpTopic = "helpTopic";
 
 struct Hint {
@@ -99,9 +102,12 @@ void DesignInputs::Build() {
     m_configuration->addItem(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
   }
   m_configuration->addItem(tr("Free train of K stages"));
+  m_configuration->addItems({tr("Planetary: simple"), tr("Planetary: stepped planets"),
+                             tr("Planetary: split ring (Wolfrom)")});
   Described(m_configuration, "Configuration",
             tr("Which gears the train has and which must be equal: a single, double or triple "
-               "reduction, or a free train of K stages with no gear tied to another."),
+               "reduction, a free train of K stages with no gear tied to another, or a planetary set: "
+               "simple, with stepped planets, or a split ring (Wolfrom)."),
             "configuration");
   m_stages = new QSpinBox;
   m_stages->setRange(1, kMaxStages);
@@ -134,6 +140,11 @@ void DesignInputs::Build() {
             "teeth");
   addRow(tr("&Teeth ranges:"), m_teeth);
   addMessage(TeethMessage, m_teeth);
+  for (int r = row - 2; r < row; ++r)
+    for (int c = 0; c < 2; ++c)
+      if (QLayoutItem* item = grid->itemAtPosition(r, c); item && item->widget()) m_compoundRows.push_back(item->widget());
+  m_planetary = new PlanetaryInputs;
+  grid->addWidget(m_planetary, row++, 0, 1, 2);
 
   m_target = Described(new QLineEdit, "Target",
                        tr("The wanted reduction R, turns of the input per turn of the output: a "
@@ -255,7 +266,9 @@ void DesignInputs::Build() {
                           tr("The least gap in mm between a gear's tip circle and a shaft it does not sit "
                              "on; the drawing shows in red where it fails."),
                           "clearance");
+  const std::size_t clearanceFirst = m_geometryRows.size();
   geometryRow(tr("C&learance (mm):"), m_clearance, ClearanceMessage);
+  m_clearanceRow.assign(m_geometryRows.begin() + static_cast<std::ptrdiff_t>(clearanceFirst), m_geometryRows.end());
   m_maxDiameter = Described(new QLineEdit, "Max diameter",
                             tr("The largest tip diameter of any gear in mm; empty: any size."),
                             "max-diameter");
@@ -266,15 +279,19 @@ void DesignInputs::Build() {
                      "fits");
   grid->addWidget(m_fits, row++, 1);
   m_geometryRows.push_back(m_fits);
+  m_compoundRows.insert(m_compoundRows.end(), {m_coaxial, m_geometry});
 
   addMessage(SetupMessage, nullptr);
   grid->setRowStretch(row, 1);
 
-  QWidget* chain[] = {m_configuration, m_stages, m_teeth, m_target, m_tolerance,
+  std::vector<QWidget*> chain = {m_configuration, m_stages, m_teeth};
+  for (QWidget* input : m_planetary->TabChain()) chain.push_back(input);
+  for (QWidget* input : std::initializer_list<QWidget*>{m_target, m_tolerance,
                       m_toleranceUnit, m_best, m_maxTrains, m_distinct, m_hunting,
                       m_coaxial, m_owned, m_readGears, m_module, m_geometry, m_pressureAngle,
-                      m_centreDistance, m_profileShift, m_shaft, m_clearance, m_maxDiameter, m_fits};
-  for (std::size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
+                      m_centreDistance, m_profileShift, m_shaft, m_clearance, m_maxDiameter, m_fits})
+    chain.push_back(input);
+  for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 
   auto take = [this] {
     if (!m_writing) TakeControls();
@@ -292,6 +309,7 @@ void DesignInputs::Build() {
   connect(m_distinct, &QComboBox::currentIndexChanged, this, take);
   connect(m_hunting, &QCheckBox::toggled, this, take);
   connect(m_coaxial, &QCheckBox::toggled, this, take);
+  connect(m_planetary, &PlanetaryInputs::edited, this, take);
   connect(m_readGears, &QPushButton::clicked, this, &DesignInputs::readGearsFileRequested);
   connect(cells, &TeethCellDelegate::moveRequested, this, [this](const QModelIndex& from, int rows, int columns) {
     const int r = std::clamp(from.row() + rows, 0, m_teeth->rowCount() - 1);
@@ -325,14 +343,30 @@ void DesignInputs::SetSetup(const DesignSetup& setup) {
 }
 
 void DesignInputs::ShowGeometryRows() {
-  for (QWidget* widget : m_geometryRows) widget->setVisible(m_setup.geometry);
+  const bool planetary = !m_setup.planetary.empty();
+  for (QWidget* widget : m_geometryRows) widget->setVisible(m_setup.geometry && !planetary);
+  for (QWidget* widget : m_clearanceRow) widget->setVisible(m_setup.geometry || planetary);
+  for (QWidget* widget : m_compoundRows) widget->setVisible(!planetary);
+  m_planetary->setVisible(planetary);
+  m_clearance->setToolTip(planetary ? tr("The least gap in mm between the tip circles of adjacent planets.")
+                                    : tr("The least gap in mm between a gear's tip circle and a shaft it does not sit "
+                                         "on; the drawing shows in red where it fails."));
+  m_module->setToolTip(planetary ? tr("The module of the first mesh (the sun's) in millimetres, in whole thousandths; "
+                                      "the second mesh of a stepped or split-ring set takes its own unless One module is ticked.")
+                                 : tr("The module in millimetres (pitch diameter = module \u00d7 teeth): one for "
+                                      "every stage, or one per stage separated by commas. It sets the drawing, and "
+                                      "the search too while Geometry is ticked."));
 }
 
 void DesignInputs::SetOwnedGears(const QString& text) { m_owned->setText(text); }
 
 void DesignInputs::ShowSetup() {
   m_writing = true;
-  m_configuration->setCurrentIndex(m_setup.freeTrain ? kFreeTrainEntry : m_setup.configuration);
+  int entry = m_setup.freeTrain ? kFreeTrainEntry : m_setup.configuration;
+  for (int k = 0; k < 3; ++k)
+    if (m_setup.planetary == kPlanetaryKinds[k]) entry = kFreeTrainEntry + 1 + k;
+  m_configuration->setCurrentIndex(entry);
+  m_planetary->Show(m_setup);
   m_stages->setValue(m_setup.stages);
   m_stages->setVisible(m_setup.freeTrain);
   m_stagesLabel->setVisible(m_setup.freeTrain);
@@ -381,7 +415,9 @@ void DesignInputs::TakeControls() {
   const int entry = m_configuration->currentIndex();
   const int gearsBefore = GearsInUse(m_setup);
   m_setup.freeTrain = entry == kFreeTrainEntry;
-  if (!m_setup.freeTrain) m_setup.configuration = entry;
+  m_setup.planetary = entry > kFreeTrainEntry ? kPlanetaryKinds[entry - kFreeTrainEntry - 1] : "";
+  if (entry < kFreeTrainEntry) m_setup.configuration = entry;
+  m_planetary->Take(m_setup);
   m_setup.stages = m_stages->value();
   m_stages->setVisible(m_setup.freeTrain);
   m_stagesLabel->setVisible(m_setup.freeTrain);
@@ -439,6 +475,7 @@ void DesignInputs::Check() {
       m_writing = wasWriting;
     }
   }
+  m_planetary->ShowProblem(p.planetary);
   emit changed();
   if (p.module.empty()) emit drawingChanged();
 }

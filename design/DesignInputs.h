@@ -23,6 +23,7 @@ class QTableWidget;
 namespace quenmar::design {
 
 class InputMessage;
+class PlanetaryInputs;
 
 class DesignInputs : public QWidget {
   Q_OBJECT
@@ -91,6 +92,9 @@ class DesignInputs : public QWidget {
   QLineEdit* m_maxDiameter = nullptr;
   QCheckBox* m_fits = nullptr;
   std::vector<QWidget*> m_geometryRows;  // shown while Geometry is ticked
+  std::vector<QWidget*> m_compoundRows;  // shown while no planetary kind is chosen
+  std::vector<QWidget*> m_clearanceRow;  // shown with Geometry, or for a planetary kind
+  PlanetaryInputs* m_planetary = nullptr;
 
   enum Message { TeethMessage, TargetMessage, ToleranceMessage, OwnedMessage, ModuleMessage,
                  AngleMessage, CentreMessage, ShiftMessage, ShaftMessage, ClearanceMessage,

@@ -30,6 +30,7 @@
 #include <cmath>
 
 #include "DesignFormat.h"
+#include "PlanetaryDrawing.h"
 #include "DesignHelp.h"
 #include "DesignInputs.h"
 #include "OutlineExport.h"
@@ -139,6 +140,12 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   auto* drawingLayout = new QVBoxLayout(drawingPane);
   drawingLayout->setContentsMargins(0, 0, 0, 0);
   drawingLayout->addWidget(m_drawing, 1);
+  m_planetaryDrawing = new PlanetaryDrawing;
+  m_planetaryDrawing->setAccessibleName(tr("Planetary drawing"));
+  m_planetaryDrawing->setProperty("helpTopic", QStringLiteral("planetary-drawing"));
+  m_planetaryDrawing->setToolTip(tr("The chosen planetary set to true scale: the first mesh, and the second beside it"));
+  m_planetaryDrawing->hide();
+  drawingLayout->addWidget(m_planetaryDrawing, 1);
   auto* exports = new QHBoxLayout;
   exports->addWidget(m_fitButton);
   exports->addStretch(1);
@@ -192,7 +199,8 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   setTabOrder(m_stopButton, m_resetButton);
   setTabOrder(m_resetButton, m_table);
   setTabOrder(m_table, m_drawing);
-  setTabOrder(m_drawing, m_fitButton);
+  setTabOrder(m_drawing, m_planetaryDrawing);
+  setTabOrder(m_planetaryDrawing, m_fitButton);
   setTabOrder(m_fitButton, m_exportButton);
   setTabOrder(m_exportButton, m_exportDrawingButton);
   setTabOrder(m_exportDrawingButton, m_outlineOf);
@@ -213,6 +221,7 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   connect(m_drawing, &TrainDrawing::gearClicked, this, [this](int gear) { m_outlineOf->setCurrentIndex(gear + 1); });
   connect(m_outlineOf, &QComboBox::currentIndexChanged, this, [this](int index) { m_drawing->SetChosenGear(index - 1); });
   connect(m_fitButton, &QPushButton::clicked, m_drawing, &TrainDrawing::Fit);
+  connect(m_fitButton, &QPushButton::clicked, m_planetaryDrawing, &PlanetaryDrawing::Fit);
   connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &DesignWindow::ShowSelectedTrain);
   connect(m_model, &QAbstractItemModel::modelReset, this, &DesignWindow::ShowSelectedTrain);
@@ -310,9 +319,9 @@ void DesignWindow::UpdateStates() {
   const bool results = m_outcome.has_value() && !running;
   m_exportButton->setEnabled(results);
   m_exportAction->setEnabled(results);
-  m_exportDrawingButton->setEnabled(m_drawing->HasTrain());
-  m_exportDrawingAction->setEnabled(m_drawing->HasTrain());
-  m_fitButton->setEnabled(m_drawing->HasTrain());
+  m_exportDrawingButton->setEnabled(HasDrawing());
+  m_exportDrawingAction->setEnabled(HasDrawing());
+  m_fitButton->setEnabled(HasDrawing());
   for (QWidget* w : std::initializer_list<QWidget*>{m_exportOutlinesButton, m_outlineOf, m_kerf})
     w->setEnabled(m_drawing->HasTrain());
   m_exportOutlinesAction->setEnabled(m_drawing->HasTrain());
@@ -351,6 +360,7 @@ bool DesignWindow::Search() {
   m_shownQuery = *query;
   m_outcome.reset();
   m_lastProgress.reset();
+  m_model->SetPlanetary(query->planetary);
   m_model->Reset(GearCount(*query), query->target);
   m_table->resizeColumnsToContents();
   // Every search starts ordered by the difference, whatever the last one was sorted by.
@@ -442,11 +452,17 @@ void DesignWindow::ShowStatus() {
   m_status->setText(text);
 }
 
+bool DesignWindow::HasDrawing() const { return m_drawing->HasTrain() || m_planetaryDrawing->HasSet(); }
+
 void DesignWindow::ShowSelectedTrain() {
   const QModelIndex current = m_table->selectionModel()->currentIndex();
-  if (current.isValid() && current.row() < m_model->rowCount())
-    m_drawing->SetTrain(m_model->Train(current.row()).teeth);
-  else m_drawing->SetTrain({});
+  const bool picked = current.isValid() && current.row() < m_model->rowCount();
+  // A planetary set is drawn by its own drawing, in the compound trains' place.
+  const bool planetary = m_shownQuery && m_shownQuery->planetary;
+  m_drawing->setVisible(!planetary);
+  m_planetaryDrawing->setVisible(planetary);
+  m_drawing->SetTrain(picked && !planetary ? m_model->Train(current.row()).teeth : std::vector<int>{});
+  if (planetary) m_planetaryDrawing->SetSet(*m_shownQuery->planetary, picked ? m_model->Train(current.row()).teeth : std::vector<int>{});
   // The outlines offered: the train's, then each gear's.
   const int chosen = m_outlineOf->currentIndex();
   QStringList entries;
@@ -516,15 +532,16 @@ void DesignWindow::ExportResults() {
 }
 
 void DesignWindow::ExportDrawing() {
-  if (!m_drawing->HasTrain()) return;
+  if (!HasDrawing()) return;
   const QString path = m_prompter->SaveFileName(this, tr("Export drawing"), tr("SVG (*.svg);;PNG (*.png)"),
                                                 QDir(Folder(QStringLiteral("drawing"))).filePath(QStringLiteral("train.svg")));
   if (path.isEmpty()) return;
   Remember(QStringLiteral("drawing"), path);
   const QString suffix = QFileInfo(path).suffix().toLower();
   std::optional<QString> error;
-  if (suffix == QLatin1String("svg")) error = m_drawing->ExportSvg(path);
-  else if (suffix == QLatin1String("png")) error = m_drawing->ExportPng(path);
+  const bool planetary = m_planetaryDrawing->HasSet();
+  if (suffix == QLatin1String("svg")) error = planetary ? m_planetaryDrawing->ExportSvg(path) : m_drawing->ExportSvg(path);
+  else if (suffix == QLatin1String("png")) error = planetary ? m_planetaryDrawing->ExportPng(path) : m_drawing->ExportPng(path);
   else error = tr("%1: choose a name ending in .svg or .png for the format.").arg(path);
   if (error) m_prompter->Error(this, tr("Export drawing"), *error);
   else m_status->setText(tr("%1 written").arg(path));

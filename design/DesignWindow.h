@@ -27,6 +27,7 @@ namespace quenmar::design {
 
 class DesignHelp;
 class DesignInputs;
+class PlanetaryDrawing;
 class SearchWorker;
 class TrainDrawing;
 class TrainTableModel;
@@ -65,6 +66,7 @@ class DesignWindow : public QMainWindow {
   void WidenColumns();
   void Finished();
   void ShowSelectedTrain();
+  bool HasDrawing() const;
   void ClearResults();
   bool ResultsStale() const;
   void ExportResults();
@@ -88,6 +90,7 @@ class DesignWindow : public QMainWindow {
   TrainTableModel* m_model = nullptr;
   QTableView* m_table = nullptr;
   TrainDrawing* m_drawing = nullptr;
+  PlanetaryDrawing* m_planetaryDrawing = nullptr;  // in the drawing's place for planetary sets
   SearchWorker* m_worker = nullptr;
   DesignHelp* m_help = nullptr;
   QPushButton* m_searchButton = nullptr;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <map>
 
+#include "PlanetaryFormat.h"
+
 namespace quenmar::design {
 
 namespace {
@@ -46,6 +48,16 @@ bool TrainTableModel::Less(const Row& a, const Row& b) const {
       order = Sign(a.train.variants, b.train.variants);
       break;
     default: {
+      if (m_planetary) {
+        // Teeth and planets by number (an empty cell first), the names and spacing as text.
+        const std::string x = PlanetaryFields(*m_planetary, a.train)[m_sortColumn - FirstGear + 1];
+        const std::string y = PlanetaryFields(*m_planetary, b.train)[m_sortColumn - FirstGear + 1];
+        const bool numbers = x.find_first_not_of("0123456789") == std::string::npos &&
+                             y.find_first_not_of("0123456789") == std::string::npos;
+        order = numbers ? Sign(static_cast<std::int64_t>(x.size()), static_cast<std::int64_t>(y.size())) : 0;
+        if (order == 0) order = Sign(x.compare(y), 0);
+        break;
+      }
       const std::size_t gear = static_cast<std::size_t>(m_sortColumn - FirstGear);
       order = gear < a.train.teeth.size() ? Sign(a.train.teeth[gear], b.train.teeth[gear]) : 0;
     }
@@ -181,7 +193,8 @@ int TrainTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TrainTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : FirstGear + m_gearCount;
+  if (parent.isValid()) return 0;
+  return FirstGear + (m_planetary ? static_cast<int>(PlanetaryFieldNames().size()) - 1 : m_gearCount);
 }
 
 QString TrainTableModel::Text(const DesignTrain& train, int column) const {
@@ -199,6 +212,7 @@ QString TrainTableModel::Text(const DesignTrain& train, int column) const {
       return QStringLiteral("%1/%2").arg(train.reduction.num).arg(train.reduction.den);
     case Variants: return QString::number(train.variants);
     default: {
+      if (m_planetary) return QString::fromStdString(PlanetaryFields(*m_planetary, train)[column - FirstGear + 1]);
       const std::size_t gear = static_cast<std::size_t>(column - FirstGear);
       return gear < train.teeth.size() ? QString::number(train.teeth[gear]) : QString();
     }
@@ -227,7 +241,16 @@ QString TrainTableModel::HeaderText(int section) const {
     case Reduction: return tr("Reduction");
     case FractionText: return tr("Fraction");
     case Variants: return tr("Variants");
-    default: return QStringLiteral("N%1").arg(section - FirstGear + 1);
+    default:
+      if (m_planetary) {
+        static const char* const kNames[] = {
+            QT_TR_NOOP("Sun"),   QT_TR_NOOP("Planet"), QT_TR_NOOP("Planet 2"), QT_TR_NOOP("Ring"),
+            QT_TR_NOOP("Ring 2"), QT_TR_NOOP("Planets"), QT_TR_NOOP("Held"),   QT_TR_NOOP("Input"),
+            QT_TR_NOOP("Output"), QT_TR_NOOP("Spacing"), QT_TR_NOOP("Phase")};
+        const int field = section - FirstGear;
+        return field < static_cast<int>(std::size(kNames)) ? tr(kNames[field]) : QString();
+      }
+      return QStringLiteral("N%1").arg(section - FirstGear + 1);
   }
 }
 
@@ -260,6 +283,9 @@ QVariant TrainTableModel::headerData(int section, Qt::Orientation orientation, i
                 "set of meshes or one per gear set: the same gears in other places. "
                 "1 when every train is listed.");
     default: {
+      if (m_planetary)
+        return tr("Teeth of each member, the planets, which member is held, drives and turns the output, the "
+                  "planets' spacing (even, or their angles in degrees) and their meshing phase.");
       const int gear = section - FirstGear;
       return gear % 2 == 0 ? tr("Teeth of N%1, the driving gear of stage %2.").arg(gear + 1).arg(gear / 2 + 1)
                            : tr("Teeth of N%1, the driven gear of stage %2.").arg(gear + 1).arg(gear / 2 + 1);

@@ -7,6 +7,7 @@
 // are shown greyed.
 
 #include <QAbstractTableModel>
+#include <optional>
 #include <vector>
 
 #include "DesignSearch.h"
@@ -22,6 +23,9 @@ class TrainTableModel : public QAbstractTableModel {
 
   explicit TrainTableModel(QObject* parent = nullptr);
 
+  // The planetary query of the trains to come (their columns: members, arrangement,
+  // spacing, phase), or none for compound trains; Reset shows it.
+  void SetPlanetary(std::optional<PlanetaryQuery> query) { m_planetary = std::move(query); }
   // Starts afresh for a search of `gearCount` gears towards `target`.
   void Reset(int gearCount, const Rational& target);
   // Trains found while the search runs; they take their place in the current sort.
@@ -70,6 +74,7 @@ class TrainTableModel : public QAbstractTableModel {
   qint64 m_arrivals = 0;
   Unit m_unit = Unit::Absolute;
   bool m_stale = false;
+  std::optional<PlanetaryQuery> m_planetary;
 };
 
 }  // namespace quenmar::design

@@ -50,7 +50,8 @@ void CheckForWindow(const DesignSetup& setup, SetupReading& reading) {
   }
   if (setup.maxTrains < 1 && problems.query.empty())
     problems.query = "Max trains must be at least 1: with 0 the search would list nothing";
-  if (problems.ownedGears.empty() && problems.teeth.empty() && !setup.ownedGears.empty()) {
+  // (A planetary set's owned gears are checked by its search, which counts each planet.)
+  if (problems.ownedGears.empty() && problems.teeth.empty() && !setup.ownedGears.empty() && setup.planetary.empty()) {
     // The ranges are sound here, so every limit in use reads as a count.
     std::vector<int> lo, hi;
     for (int gear = 0; gear < GearsInUse(setup); ++gear) {

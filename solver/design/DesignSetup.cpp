@@ -5,6 +5,7 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "PlanetaryOptions.h"
 #include "TrainGeometry.h"
 
 namespace quenmar::design {
@@ -169,7 +170,7 @@ DesignSetup::DesignSetup() {
 }
 
 DesignSetup SearchedPart(DesignSetup setup) {
-  if (setup.geometry) return setup;
+  if (setup.geometry || !setup.planetary.empty()) return setup;
   const DesignSetup defaults;
   setup.module = defaults.module;
   setup.pressureAngle = defaults.pressureAngle;
@@ -220,6 +221,17 @@ std::string SetupToJson(const DesignSetup& setup) {
       {"clearance", setup.clearance},
       {"maxDiameter", setup.maxDiameter},
       {"fits", setup.fits},
+      {"planetary", setup.planetary},
+      {"sun", setup.sun},
+      {"planet", setup.planet},
+      {"planet2", setup.planet2},
+      {"ring", setup.ring},
+      {"ring2", setup.ring2},
+      {"planets", setup.planets},
+      {"held", setup.held},
+      {"input", setup.input},
+      {"anySpacing", setup.anySpacing},
+      {"oneModule", setup.oneModule},
   };
   return doc.dump(2) + "\n";
 }
@@ -297,9 +309,57 @@ std::variant<DesignSetup, std::string> SetupFromJson(const std::string& text) {
   string("clearance", setup.clearance);
   string("maxDiameter", setup.maxDiameter);
   boolean("fits", setup.fits);
+  for (const auto& [key, text] : {std::pair{"planetary", &setup.planetary}, {"sun", &setup.sun}, {"planet", &setup.planet},
+                                  {"planet2", &setup.planet2}, {"ring", &setup.ring}, {"ring2", &setup.ring2},
+                                  {"planets", &setup.planets}, {"held", &setup.held}, {"input", &setup.input}})
+    string(key, *text);
+  boolean("anySpacing", setup.anySpacing);
+  boolean("oneModule", setup.oneModule);
   if (!problem.empty()) return problem;
   return setup;
 }
+
+// A planetary train's setup: its inputs as quenmar-solve's options, then what every search
+// takes (target, tolerance, best, cap, distinct, hunting tooth, owned gears).
+namespace {
+
+void PlacePlanetaryProblem(const std::string& message, SetupProblems& problems);
+
+void ReadPlanetarySetup(const DesignSetup& setup, DesignQuery& query, SetupProblems& problems) {
+  PlanetaryTexts texts;
+  texts.kind = setup.planetary;
+  const std::optional<PlanetaryKind> kind = PlanetaryKindNamed(setup.planetary);
+  // The inputs the kind has: a Wolfrom train driven by the carrier alone has no sun, a
+  // simple one no second planet, and only a Wolfrom train a second ring.
+  const bool wolfrom = kind == PlanetaryKind::Wolfrom;
+  // An empty field is one not given: the kind then says it needs it.
+  const auto given = [](const std::string& text) -> std::optional<std::string> { return text.empty() ? std::nullopt : std::optional(text); };
+  if (!wolfrom || setup.input.find("sun") != std::string::npos || setup.input == "any") texts.sun = given(setup.sun);
+  const auto joined = [&](const std::string& first, const std::string& second, bool two) {
+    return given(two && !second.empty() ? first + "," + second : first);
+  };
+  texts.planet = joined(setup.planet, setup.planet2, kind && kind != PlanetaryKind::Simple);
+  texts.ring = joined(setup.ring, setup.ring2, wolfrom);
+  texts.planets = setup.planets;
+  if (!wolfrom) texts.held = setup.held;  // its first ring is always held
+  texts.input = setup.input;
+  texts.spacing = setup.anySpacing ? "any" : "even";
+  texts.module = setup.module;
+  texts.clearance = setup.clearance;
+  texts.oneModule = setup.oneModule;
+  if (auto message = ReadPlanetaryTexts(texts, query.planetary.emplace())) PlacePlanetaryProblem(*message, problems);
+}
+
+// A planetary problem beside its input: the module's and the clearance's beside theirs,
+// the others as quenmar-solve words them.
+void PlacePlanetaryProblem(const std::string& message, SetupProblems& problems) {
+  const PlanetaryProblem problem = SplitPlanetaryProblem(message);
+  if (problem.option == "--module") problems.module = problem.text;
+  else if (problem.option == "--clearance") problems.clearance = problem.text;
+  else problems.planetary = message;
+}
+
+}  // namespace
 
 SetupReading ReadSetup(const DesignSetup& setup) {
   SetupReading reading;
@@ -308,8 +368,9 @@ SetupReading ReadSetup(const DesignSetup& setup) {
   query.configuration = setup.configuration;
   query.stages = setup.freeTrain ? setup.stages : 0;
 
+  const bool planetary = !setup.planetary.empty();
   const int used = GearsInUse(setup);
-  const int listed = setup.freeTrain ? used : kGearCount;
+  const int listed = planetary ? 0 : setup.freeTrain ? used : kGearCount;
   for (int gear = 0; gear < listed; ++gear) {
     if (gear >= used) {
       // A configuration's idle gears as quenmar-solve holds them: minimum 10, maximum as
@@ -353,30 +414,36 @@ SetupReading ReadSetup(const DesignSetup& setup) {
     else query.ownedGears = std::get<std::vector<int>>(gears);
   }
 
-  ReadGeometry(setup, used / 2, reading.drawing, problems);
-  if (problems.module.empty() && !reading.drawing.modules.empty()) reading.module = reading.drawing.modules.front().ToDouble();
+  if (planetary) {
+    ReadPlanetarySetup(setup, query, problems);
+    if (problems.module.empty()) reading.module = static_cast<double>(query.planetary->moduleMicrons) / 1000;
+  } else {
+    ReadGeometry(setup, used / 2, reading.drawing, problems);
+    if (problems.module.empty() && !reading.drawing.modules.empty()) reading.module = reading.drawing.modules.front().ToDouble();
+  }
 
   query.best = setup.best;
   query.maxSolutions = setup.maxTrains;
   query.sort = SortOrder::Difference;
   query.distinct = setup.distinct;
   query.huntingTooth = setup.huntingTooth;
-  query.coaxial = setup.coaxial;
 
-  if (setup.geometry) query.geometry = reading.drawing;
+  query.coaxial = setup.coaxial && !planetary;
+  if (setup.geometry && !planetary) query.geometry = reading.drawing;
 
   // The whole is checked only once its parts are sound, so its message is about the whole;
   // what the geometry cannot reach is said beside the centre distances or the shafts.
   if (problems.teeth.empty() && problems.target.empty() && problems.tolerance.empty() &&
       problems.ownedGears.empty() && !problems.Any()) {
-    if (auto message = geometry::CheckGeometry(query.geometry, used / 2, query.minTeeth, query.maxTeeth)) {
+    if (auto message = planetary ? std::nullopt : geometry::CheckGeometry(query.geometry, used / 2, query.minTeeth, query.maxTeeth)) {
       geometry::GeometryOptions standard = query.geometry;
       standard.centreDistances.clear();
       standard.equalCentreDistances = false;
       const bool distances = !geometry::CheckGeometry(standard, used / 2, query.minTeeth, query.maxTeeth);
       (distances ? problems.centreDistance : problems.shaft) = *message;
     } else if (auto whole = CheckDesignQuery(query)) {
-      problems.query = *whole;
+      if (planetary && whole->starts_with("--")) PlacePlanetaryProblem(*whole, problems);
+      else problems.query = *whole;
     }
   }
   if (!problems.Any()) reading.query = std::move(query);

@@ -41,6 +41,13 @@ struct DesignSetup {
   std::string clearance = "0.5";     // mm
   std::string maxDiameter;           // mm; empty: any size
   bool fits = false;                 // only trains whose gears fit as drawn
+  // A planetary train instead of the configuration: its kind (simple, stepped, wolfrom;
+  // empty for none) and its inputs as quenmar-solve's options take them. The module and
+  // clearance above are the first mesh's module and the gap between adjacent planets.
+  std::string planetary;
+  std::string sun = "8..40", planet = "10..60", planet2 = "10..60", ring = "30..150", ring2 = "30..150", planets = "3";
+  std::string held = "ring", input = "sun";
+  bool anySpacing = false, oneModule = false;
 
   DesignSetup();
   friend bool operator==(const DesignSetup&, const DesignSetup&) = default;
@@ -67,8 +74,11 @@ struct SetupProblems {
   std::string module;
   std::string pressureAngle, centreDistance, profileShift, shaft, clearance, maxDiameter;
   std::string query;       // what the search refuses of the whole (memory, tolerance)
+  // A planetary train's inputs other than the module and clearance: the first problem as
+  // quenmar-solve words it (SplitPlanetaryProblem names the input).
+  std::string planetary;
   bool Any() const {
-    return !teeth.empty() || !target.empty() || !tolerance.empty() || !ownedGears.empty() ||
+    return !planetary.empty() || !teeth.empty() || !target.empty() || !tolerance.empty() || !ownedGears.empty() ||
            !module.empty() || !pressureAngle.empty() || !centreDistance.empty() ||
            !profileShift.empty() || !shaft.empty() || !clearance.empty() ||
            !maxDiameter.empty() || !query.empty();
