@@ -135,7 +135,7 @@ void ReadGeometry(const DesignSetup& setup, int stages, geometry::GeometryOption
   problems.pressureAngle = angle;
   problems.shaft = shaft;
   problems.clearance = clearance;
-  // Read into a copy, so that a spec refused halfway leaves none of it in the drawing.
+  // Read into a copy, so that a text refused halfway leaves none of it in the drawing.
   geometry::GeometryOptions distances = g;
   if (!setup.centreDistance.empty() && !ParseCentreDistances(setup.centreDistance, stages, distances))
     problems.centreDistance = "equal, or S=VALUE or S=VALUE\u00b1TOL for a stage S from 1 to " +
