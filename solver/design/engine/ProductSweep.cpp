@@ -366,7 +366,9 @@ class Sweep {
   void SweepSegment(const Segment& s, double width, RankedCollector& part) {
     thread_local SegmentProducts drivers, driven;
     Judge::Window w = Current(part, width);
-    const auto [qlo, qhi] = DrivenRange(s, w);
+    // Plain names, not a structured binding: the walk below captures them.
+    const auto range = DrivenRange(s, w);
+    const std::uint64_t qlo = range.first, qhi = range.second;
     if (qlo > qhi || run_.Cancelled()) return;
     drivers.Build(*drivers_, s.lo, s.hi);
     if (run_.Cancelled()) return;
