@@ -102,7 +102,7 @@ PlanetaryInputs::PlanetaryInputs(QWidget* parent) : QWidget(parent) {
   grid->addWidget(m_oneModule, row++, 1);
 
   m_profileShift = new QCheckBox(tr("Pro&file shift, up to:"));
-  m_profileShift->setAccessibleName(QStringLiteral("Profile shift"));
+  m_profileShift->setAccessibleName(QStringLiteral("Planetary profile shift"));
   m_profileShift->setToolTip(tr("Simple sets: a ring other than sun + 2 planet teeth, bridged by shifting the sun "
                                 "and planet to the ring mesh's centre distance (the shifts are listed)."));
   m_profileShift->setProperty("helpTopic", QStringLiteral("planetary-shift"));

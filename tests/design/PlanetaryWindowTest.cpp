@@ -109,7 +109,7 @@ class PlanetaryWindowTest : public QObject {
     TypeInto(*w, "Planets", "4..5");
     TypeInto(*w, "Target", "13/4");
     TypeInto(*w, "Tolerance", "0");
-    auto* shift = Find<QCheckBox>(*w, "Profile shift");
+    auto* shift = Find<QCheckBox>(*w, "Planetary profile shift");
     QVERIFY(shift->isVisible() && !Find<QWidget>(*w, "Largest shift")->isEnabled());
     shift->setFocus();
     QTest::keyClick(shift, Qt::Key_Space);
