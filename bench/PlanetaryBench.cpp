@@ -68,8 +68,13 @@ std::vector<BenchCase> Cases(bool quick) {
   DesignQuery split = Planetary(PlanetaryKind::Wolfrom, {8, 10, 10, 20, 20}, {quick ? 10 : 40, planet, planet, ring, ring},
                                 3, 5, Rational(quick ? 60 : 500));
   split.best = 10;
+  // The same with profile shift bridging rings a few teeth from Zs + 2 Zp; the loops'
+  // rate from the slice of the smallest sun.
+  DesignQuery shifted = simple;
+  shifted.planetary->maxShiftMillis = 1000;
   return {{"simple sets of 7.5 within 0.1%, every sun, planet and ring up to 200 teeth, 3..6 planets, "
            "every held member and input", simple, {}, 1},
+          {"the same with --profile-shift (up to 1 per gear)", shifted, {kSun}, 1},
           {"the 10 split-ring sets closest to 500, sun 8..40, planets 10..60 each, rings up to 150, 3..5 planets",
            split, {kSun, kPlanet}, 30}};
 }

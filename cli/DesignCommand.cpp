@@ -271,14 +271,13 @@ std::optional<std::string> ReadPlanetary(const DesignOptions& o, DesignQuery& q)
   const std::pair<const char*, bool> compound[] = {
       {"--config", o.configuration.has_value()}, {"--stages", o.stages.has_value()}, {"--min", o.min.has_value()},
       {"--max", o.max.has_value()}, {"--coaxial", o.coaxial}, {"--pressure-angle", o.pressureAngle.has_value()},
-      {"--centre-distance", o.centreDistance.has_value()}, {"--profile-shift", o.profileShift.has_value()},
-      {"--shaft", o.shaft.has_value()}, {"--max-diameter", o.maxDiameter.has_value()}, {"--fits", o.fits},
+      {"--centre-distance", o.centreDistance.has_value()}, {"--shaft", o.shaft.has_value()}, {"--max-diameter", o.maxDiameter.has_value()}, {"--fits", o.fits},
       {"--outlines", o.outlines.has_value()}, {"--outline-format", o.outlineFormat.has_value()},
       {"--kerf", o.kerf.has_value()}};
   for (const auto& [option, given] : compound)
     if (given) return std::string(option) + " does not apply to --planetary trains (their teeth are given by --sun, --planet and --ring)";
   const PlanetaryTexts texts{*o.planetary, o.sun, o.planet, o.ring, o.planets, o.held, o.input,
-                             o.spacing, o.module, o.clearance, o.oneModule};
+                             o.spacing, o.module, o.clearance, o.oneModule, o.profileShift};
   if (auto problem = ReadPlanetaryTexts(texts, p)) return problem;
   if (o.gears) {
     auto parsed = ReadGears(*o.gears);

@@ -206,7 +206,8 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
       {"--centre-distance", "Centre distances, mm: S=VALUE or S=VALUE+-TOL (or \u00b1TOL) for a stage S, "
                             "separated by commas; or equal: every stage the same (compared exactly)", "SPEC"},
       {"--profile-shift", "Reach a centre distance by profile shift, up to MAX per gear, 0..2 (1 when given "
-                          "alone); refuses pointed tips and undercut pinions", "MAX"},
+                          "alone); refuses pointed tips and undercut pinions. Simple planetary sets: a ring other than sun + 2 planet "
+                          "teeth, bridged by shifting sun and planet (reported), up to MAX in whole thousandths", "MAX"},
       {"--clearance", "Least gap between a tip circle and a shaft its gear does not sit on, mm, 0..1000 (default 0.5); "
                       "planetary trains: between the tip circles of adjacent planets", "C"},
       {"--shaft", "Shaft diameters, mm: one for every shaft or one per shaft (input first), above 0 and up to 1000 "

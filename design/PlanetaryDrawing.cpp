@@ -24,7 +24,9 @@ const QColor kMemberColours[] = {QColor(31, 119, 180), QColor(230, 120, 20), QCo
 // circles (tips inward for a ring, which gets a rim outside its roots).
 QPainterPath GearPath(const PlanetaryDrawing::Gear& g, QPointF centre, double scale) {
   const double m = g.module * scale, r = g.pitchRadius * scale;
-  const double tip = g.internal ? r - m : r + m, root = g.internal ? r + 1.25 * m : r - 1.25 * m;
+  // A shift x moves the rack, and so tip and root, x modules outwards (for a ring too).
+  const double x = g.shift * m, k = g.tipShortening * m;
+  const double tip = g.internal ? r - m + x : r + m + x - k, root = g.internal ? r + 1.25 * m + x : r - 1.25 * m + x;
   const double pitch = 2 * kPi / g.teeth;
   const double turn = g.phase;
   QPainterPath path;
@@ -72,7 +74,9 @@ void PlanetaryDrawing::SetSet(const PlanetaryQuery& query, const std::vector<int
                           : m1 * static_cast<double>(m_layout.secondModuleNum) / static_cast<double>(m_layout.secondModuleDen);
     const int zp1 = s.teeth[kPlanet], zp2 = s.teeth[kPlanet2] > 0 ? s.teeth[kPlanet2] : zp1;
     // The carrier's centre distance: the sun's mesh, or without a sun the first ring's.
-    m_carrierRadius = m1 * (s.HasSun() ? s.teeth[kSun] + zp1 : s.teeth[kRing] - zp1) / 2.0;
+    // A shifted simple set's is the ring mesh's, which the sun and planet are shifted to.
+    const bool shifted = s.kind == PlanetaryKind::Simple && query.ProfileShift();
+    m_carrierRadius = m1 * (s.HasSun() && !shifted ? s.teeth[kSun] + zp1 : s.teeth[kRing] - zp1) / 2.0;
     const bool two = s.kind != PlanetaryKind::Simple;
     // The second view stands beside the first, clear of both rings' rims.
     const auto rim = [](double m, int z) { return m * z / 2.0 + 3.5 * m; };
@@ -96,6 +100,11 @@ void PlanetaryDrawing::SetSet(const PlanetaryQuery& query, const std::vector<int
     if (s.kind == PlanetaryKind::Stepped) add(1, kRing, 0, 0, m2, s.teeth[kRing], true);
     else add(0, kRing, 0, 0, m1, s.teeth[kRing], true);
     if (s.kind == PlanetaryKind::Wolfrom) add(1, kRing2, 0, 0, m2, s.teeth[kRing2], true);
+    if (shifted)
+      for (Gear& g : m_gears) {
+        g.shift = g.member == kSun ? m_layout.shift.sun : g.member == kRing ? m_layout.shift.ring : m_layout.shift.planet;
+        g.tipShortening = g.internal ? 0 : m_layout.shift.tipShortening;
+      }
     PhaseTeeth();
   }
   setAccessibleDescription(Legend().join(QStringLiteral("; ")));
@@ -160,6 +169,11 @@ QStringList PlanetaryDrawing::Legend() const {
   QString modules = tr("module %1 mm").arg(static_cast<double>(m_query.moduleMicrons) / 1000, 0, 'g', 6);
   if (s.kind != PlanetaryKind::Simple && m_layout.secondModuleNum > 0)
     modules += tr(", second mesh %1 mm").arg(m_gears.back().module, 0, 'g', 6);
+  if (s.kind == PlanetaryKind::Simple && m_query.ProfileShift())
+    modules += tr(", profile shift sun %1, planet %2, ring %3")
+                   .arg(m_layout.shift.sun, 0, 'f', 3)
+                   .arg(m_layout.shift.planet, 0, 'f', 3)
+                   .arg(m_layout.shift.ring, 0, 'f', 3);
   lines << tr("%1; %2, %3").arg(modules, spacing, QString::fromStdString(PhaseName(m_layout.phase)));
   return lines;
 }

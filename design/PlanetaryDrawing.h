@@ -31,6 +31,7 @@ class PlanetaryDrawing : public QWidget {
     int teeth = 0;
     bool internal = false;
     double phase = 0;          // the direction of a tooth's centre from the gear's, radians
+    double shift = 0, tipShortening = 0;  // profile shift and tip shortening, in modules
   };
   const std::vector<Gear>& Gears() const { return m_gears; }
   QStringList Legend() const;

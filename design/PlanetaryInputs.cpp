@@ -100,11 +100,32 @@ PlanetaryInputs::PlanetaryInputs(QWidget* parent) : QWidget(parent) {
   m_oneModule->setProperty("helpTopic", QStringLiteral("one-module"));
   connect(m_oneModule, &QCheckBox::toggled, this, &PlanetaryInputs::edited);
   grid->addWidget(m_oneModule, row++, 1);
+
+  m_profileShift = new QCheckBox(tr("Pro&file shift, up to:"));
+  m_profileShift->setAccessibleName(QStringLiteral("Planetary profile shift"));
+  m_profileShift->setToolTip(tr("Simple sets: a ring other than sun + 2 planet teeth, bridged by shifting the sun "
+                                "and planet to the ring mesh's centre distance (the shifts are listed)."));
+  m_profileShift->setProperty("helpTopic", QStringLiteral("planetary-shift"));
+  m_maxShift = new QLineEdit;
+  m_maxShift->setAccessibleName(QStringLiteral("Largest shift"));
+  m_maxShift->setToolTip(tr("The largest profile shift of a gear, in modules: 0 to 2."));
+  m_maxShift->setProperty("helpTopic", QStringLiteral("planetary-shift"));
+  m_shiftMessage = new InputMessage(m_maxShift, 2);
+  connect(m_profileShift, &QCheckBox::toggled, this, [this](bool on) {
+    m_maxShift->setEnabled(on);
+    emit edited();
+  });
+  connect(m_maxShift, &QLineEdit::textChanged, this, &PlanetaryInputs::edited);
+  grid->addWidget(m_profileShift, row, 0);
+  grid->addWidget(m_maxShift, row++, 1);
+  grid->addWidget(m_shiftMessage, row++, 1);
 }
 
 std::vector<QWidget*> PlanetaryInputs::TabChain() const {
   std::vector<QWidget*> chain(m_inputs.begin(), m_inputs.end());
   chain.push_back(m_oneModule);
+  chain.push_back(m_profileShift);
+  chain.push_back(m_maxShift);
   return chain;
 }
 
@@ -125,6 +146,9 @@ void PlanetaryInputs::Show(const DesignSetup& setup) {
   }
   static_cast<QComboBox*>(m_inputs[Spacing])->setCurrentIndex(setup.anySpacing ? 1 : 0);
   m_oneModule->setChecked(setup.oneModule);
+  m_profileShift->setChecked(setup.planetaryShift);
+  if (m_maxShift->text().toStdString() != setup.planetaryMaxShift) m_maxShift->setText(QString::fromStdString(setup.planetaryMaxShift));
+  m_maxShift->setEnabled(setup.planetaryShift);
   ShowRows(setup);
 }
 
@@ -136,6 +160,8 @@ void PlanetaryInputs::Take(DesignSetup& setup) {
   setup.input = static_cast<QComboBox*>(m_inputs[Input])->currentText().toStdString();
   setup.anySpacing = static_cast<QComboBox*>(m_inputs[Spacing])->currentIndex() == 1;
   setup.oneModule = m_oneModule->isChecked();
+  setup.planetaryShift = m_profileShift->isChecked();
+  setup.planetaryMaxShift = m_maxShift->text().trimmed().toStdString();
   ShowRows(setup);
 }
 
@@ -149,6 +175,8 @@ void PlanetaryInputs::ShowRows(const DesignSetup& setup) {
   for (int f = 0; f < FieldCount; ++f)
     for (QWidget* w : {m_inputs[f], m_labels[f], static_cast<QWidget*>(m_messages[f])}) w->setVisible(shown[f]);
   m_oneModule->setVisible(wolfrom || stepped);
+  for (QWidget* w : {static_cast<QWidget*>(m_profileShift), static_cast<QWidget*>(m_maxShift), static_cast<QWidget*>(m_shiftMessage)})
+    w->setVisible(!wolfrom && !stepped);
 }
 
 void PlanetaryInputs::ShowProblem(const std::string& message) {
@@ -162,7 +190,10 @@ void PlanetaryInputs::ShowProblem(const std::string& message) {
   if (at == Ring && m_inputs[Ring2]->isVisibleTo(this) &&
       (problem.text.find("two") != std::string::npos || problem.text.find("second ring") != std::string::npos))
     at = Ring2;
-  if (at == FieldCount && !message.empty()) at = Planets;  // a whole that no one input owns
+  const bool shift = !message.empty() && problem.option == "--profile-shift";
+  m_shiftMessage->Show(shift ? QString::fromStdString(problem.text) : tr("The largest shift of a gear, 0 to 2."), shift);
+  if (shift) at = FieldCount;
+  else if (at == FieldCount && !message.empty()) at = Planets;  // a whole that no one input owns
   for (int f = 0; f < FieldCount; ++f)
     m_messages[f]->Show(f == at ? QString::fromStdString(at == Planets && problem.option != "--planets" ? message : problem.text)
                                 : tr(kFields[f].accepts),

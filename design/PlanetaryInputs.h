@@ -2,6 +2,7 @@
 // The inputs of a planetary train, shown in place of the teeth table while a planetary
 // kind is chosen: the sun, planet (and second planet), ring (and second ring) teeth
 // ranges, the planets, the held and driving members, the spacing and one module. Each
+// (and, for a simple set, profile shift up to a largest shift)
 // has a buddy label, a tooltip, a help topic, and beside it what it accepts or what is
 // wrong, in the words quenmar-solve uses for the same option.
 
@@ -46,6 +47,10 @@ class PlanetaryInputs : public QWidget {
   std::array<QWidget*, FieldCount> m_labels{};
   std::array<InputMessage*, FieldCount> m_messages{};
   QCheckBox* m_oneModule = nullptr;
+  // Simple sets: profile shift, and the largest shift of a gear beside it.
+  QCheckBox* m_profileShift = nullptr;
+  QLineEdit* m_maxShift = nullptr;
+  InputMessage* m_shiftMessage = nullptr;
 };
 
 }  // namespace quenmar::design

@@ -194,7 +194,7 @@ int TrainTableModel::rowCount(const QModelIndex& parent) const {
 
 int TrainTableModel::columnCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  return FirstGear + (m_planetary ? static_cast<int>(PlanetaryFieldNames().size()) - 1 : m_gearCount);
+  return FirstGear + (m_planetary ? static_cast<int>(PlanetaryFieldNames(*m_planetary).size()) - 1 : m_gearCount);
 }
 
 QString TrainTableModel::Text(const DesignTrain& train, int column) const {
@@ -246,7 +246,8 @@ QString TrainTableModel::HeaderText(int section) const {
         static const char* const kNames[] = {
             QT_TR_NOOP("Sun"),   QT_TR_NOOP("Planet"), QT_TR_NOOP("Planet 2"), QT_TR_NOOP("Ring"),
             QT_TR_NOOP("Ring 2"), QT_TR_NOOP("Planets"), QT_TR_NOOP("Held"),   QT_TR_NOOP("Input"),
-            QT_TR_NOOP("Output"), QT_TR_NOOP("Spacing"), QT_TR_NOOP("Phase")};
+            QT_TR_NOOP("Output"), QT_TR_NOOP("Spacing"), QT_TR_NOOP("Phase"), QT_TR_NOOP("x sun"),
+            QT_TR_NOOP("x planet"), QT_TR_NOOP("x ring"), QT_TR_NOOP("Centre (mm)")};
         const int field = section - FirstGear;
         return field < static_cast<int>(std::size(kNames)) ? tr(kNames[field]) : QString();
       }

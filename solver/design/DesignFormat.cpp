@@ -147,6 +147,13 @@ std::string Collect(const std::function<void(const DesignSink&)>& write) {
   return all;
 }
 
+// A decimal the planetary fields wrote, read whatever the locale.
+double Decimal(const std::string& text) {
+  double value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
 }  // namespace
 
 std::string DesignSortLine(SortOrder sort) {
@@ -164,7 +171,7 @@ void WriteDesignCsv(const DesignQuery& query, const DesignResult& result, const 
   const bool planetary = query.planetary.has_value();
   csv = "difference,relative_ppm,reduction,numerator,denominator";
   if (planetary)
-    for (const std::string& name : PlanetaryFieldNames()) csv += ',' + name;
+    for (const std::string& name : PlanetaryFieldNames(*query.planetary)) csv += ',' + name;
   else
     csv += ",variants";
   for (int g = 1; g <= GearCount(query) && !planetary; ++g) csv += ",N" + std::to_string(g);
@@ -224,6 +231,7 @@ void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const
                         {"spacing", p->anySpacing ? "any" : "even"}, {"one_module", p->oneModule},
                         {"module", static_cast<double>(p->moduleMicrons) / 1000},
                         {"clearance", static_cast<double>(p->clearanceMicrons) / 1000}};
+    if (p->ProfileShift()) doc["planetary"]["profile_shift"] = static_cast<double>(p->maxShiftMillis) / 1000;
   } else if (query.stages > 0) {
     doc["stages"] = query.stages;
   } else {
@@ -292,10 +300,14 @@ void WriteDesignJson(const DesignQuery& query, const DesignResult& result, const
     if (query.planetary) {
       const std::vector<std::string> fields = PlanetaryFields(*query.planetary, train);
       for (std::size_t i = 0; i < fields.size(); ++i) {
-        const std::string& name = PlanetaryFieldNames()[i];
+        const std::string& name = PlanetaryFieldNames(*query.planetary)[i];
         const bool number = name != "kind" && name != "held" && name != "input" && name != "output" &&
                             name != "spacing" && name != "phase";
-        solution[name] = fields[i].empty() ? json(nullptr) : number ? json(std::stoi(fields[i])) : json(fields[i]);
+        const bool decimal = name.starts_with("shift_") || name == "centre_distance";
+        solution[name] = fields[i].empty() ? json(nullptr)
+                         : decimal         ? json(Decimal(fields[i]))
+                         : number          ? json(std::stoi(fields[i]))
+                                           : json(fields[i]);
       }
     } else {
       solution["variants"] = train.variants;
@@ -352,7 +364,7 @@ void WriteDesignText(const DesignQuery& query, const DesignResult& result, const
     text::AppendInteger(out, *limit, 5);
   else
     out += " none";
-  out += '\n' + (query.planetary ? PlanetaryColumnHeader() : DesignColumnHeader(GearCount(query))) + '\n';
+  out += '\n' + (query.planetary ? PlanetaryColumnHeader(*query.planetary) : DesignColumnHeader(GearCount(query))) + '\n';
   for (const DesignTrain& train : result.trains) {
     out += (query.planetary ? FormatPlanetaryRow(*query.planetary, train, query.target)
                             : FormatDesignRow(train, query.target)) + '\n';

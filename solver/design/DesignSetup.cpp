@@ -233,6 +233,11 @@ std::string SetupToJson(const DesignSetup& setup) {
       {"anySpacing", setup.anySpacing},
       {"oneModule", setup.oneModule},
   };
+  // Keys that came later are written only when they say something, so that a setup
+  // without them is saved as before.
+  const DesignSetup defaults;
+  if (setup.planetaryShift != defaults.planetaryShift) doc["planetaryShift"] = setup.planetaryShift;
+  if (setup.planetaryMaxShift != defaults.planetaryMaxShift) doc["planetaryMaxShift"] = setup.planetaryMaxShift;
   return doc.dump(2) + "\n";
 }
 
@@ -315,6 +320,8 @@ std::variant<DesignSetup, std::string> SetupFromJson(const std::string& text) {
     string(key, *text);
   boolean("anySpacing", setup.anySpacing);
   boolean("oneModule", setup.oneModule);
+  boolean("planetaryShift", setup.planetaryShift);
+  string("planetaryMaxShift", setup.planetaryMaxShift);
   if (!problem.empty()) return problem;
   return setup;
 }
@@ -347,6 +354,8 @@ void ReadPlanetarySetup(const DesignSetup& setup, DesignQuery& query, SetupProbl
   texts.module = setup.module;
   texts.clearance = setup.clearance;
   texts.oneModule = setup.oneModule;
+  // Kept as typed for the other kinds, which have no such input.
+  if (setup.planetaryShift && kind == PlanetaryKind::Simple) texts.profileShift = setup.planetaryMaxShift;
   if (auto message = ReadPlanetaryTexts(texts, query.planetary.emplace())) PlacePlanetaryProblem(*message, problems);
 }
 

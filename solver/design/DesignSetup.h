@@ -48,6 +48,10 @@ struct DesignSetup {
   std::string sun = "8..40", planet = "10..60", planet2 = "10..60", ring = "30..150", ring2 = "30..150", planets = "3";
   std::string held = "ring", input = "sun";
   bool anySpacing = false, oneModule = false;
+  // Simple sets: profile shift bridging a ring other than sun + 2 planet teeth, up to the
+  // largest shift of a gear (empty: 1). Saved only when they differ from these defaults.
+  bool planetaryShift = false;
+  std::string planetaryMaxShift = "1";
 
   DesignSetup();
   friend bool operator==(const DesignSetup&, const DesignSetup&) = default;

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "DesignSearch.h"
+#include "GearMesh.h"
 #include "TextFormat.h"
 
 namespace quenmar::design {
@@ -43,7 +44,7 @@ std::pair<std::int64_t, std::int64_t> CentreSums(const PlanetarySet& s) {
 bool Coaxial(const PlanetarySet& s, bool oneModule) {
   const auto& t = s.teeth;
   switch (s.kind) {
-    case PlanetaryKind::Simple: return t[kRing] == t[kSun] + 2 * t[kPlanet];
+    case PlanetaryKind::Simple: return t[kRing] == t[kSun] + 2 * t[kPlanet];  // shifted sets: SimpleShift
     case PlanetaryKind::Stepped:
       return oneModule ? t[kRing] - t[kPlanet2] == t[kSun] + t[kPlanet] : t[kRing] > t[kPlanet2];
     case PlanetaryKind::Wolfrom: {
@@ -84,6 +85,32 @@ bool BelowSine(std::int64_t x, std::int64_t y, std::int64_t num, std::int64_t de
 }
 
 }  // namespace
+
+PlanetaryShift SimpleShift(int sun, int planet, int ring, int maxShiftMillis) {
+  PlanetaryShift shift;
+  const int d = ring - sun - 2 * planet;
+  if (d == 0 || maxShiftMillis < 0) {
+    shift.reachable = d == 0;
+    return shift;
+  }
+  const ShiftReach reach = SimpleShiftReach(maxShiftMillis);
+  if (d < -reach.shorter || d > reach.longer || sun <= 0 || planet <= 0 || ring <= planet) return shift;
+  const geometry::Mesh mesh =
+      geometry::ShiftedMesh(sun, planet, 1.0, kPlanetaryPressureAngle * std::numbers::pi / 180, (ring - planet) / 2.0,
+                            maxShiftMillis / 1000.0);
+  if (mesh.problem != geometry::MeshProblem::None) return shift;
+  shift.reachable = true;
+  shift.sun = mesh.gear[0].shift;
+  shift.planet = mesh.gear[1].shift;
+  shift.ring = shift.planet;
+  shift.tipShortening = mesh.gear[0].tipShortening;
+  return shift;
+}
+
+ShiftReach SimpleShiftReach(int maxShiftMillis) {
+  if (maxShiftMillis < 0) return {};
+  return {6 * maxShiftMillis / 1000, 4 * maxShiftMillis / 1000};
+}
 
 int PlanetarySlots(PlanetaryKind kind) { return kind == PlanetaryKind::Simple ? 5 : kind == PlanetaryKind::Stepped ? 6 : 7; }
 
@@ -147,7 +174,14 @@ PlanetaryLayout LayoutOf(const PlanetarySet& s, const PlanetaryQuery& q) {
   PlanetaryLayout layout;
   const auto& t = s.teeth;
   const std::int64_t n = s.planets;
-  layout.coaxial = Coaxial(s, q.oneModule);
+  const bool shifted = s.kind == PlanetaryKind::Simple && q.ProfileShift();
+  if (shifted) {
+    layout.shift = SimpleShift(t[kSun], t[kPlanet], t[kRing], q.maxShiftMillis);
+    layout.coaxial = layout.shift.reachable;
+    layout.centreHalfMicrons = q.moduleMicrons * (t[kRing] - t[kPlanet]);
+  } else {
+    layout.coaxial = Coaxial(s, q.oneModule);
+  }
   const auto [a, b] = CentreSums(s);
   if (layout.coaxial && a > 0 && b > 0) {
     const Fraction ratio = Reduced(static_cast<std::uint64_t>(a), static_cast<std::uint64_t>(b));
@@ -176,6 +210,12 @@ PlanetaryLayout LayoutOf(const PlanetarySet& s, const PlanetaryQuery& q) {
   const std::int64_t m1 = q.moduleMicrons, c = q.clearanceMicrons;
   const std::int64_t tip = std::max(m1 * (zp1 + 2) * b, m1 * a * (zp2 + 2));
   layout.neighboursClear = n == 1 || BelowSine(tip + c * b, m1 * a * b, gap, L);
+  if (shifted && t[kRing] != t[kSun] + 2 * zp1) {
+    // At the ring mesh's centre distance, with the planet's shifted tip: in thousandths of a mm.
+    const long double tipDiameter = m1 * (zp1 + 2 + 2 * static_cast<long double>(layout.shift.planet - layout.shift.tipShortening));
+    layout.neighboursClear = n == 1 || tipDiameter + c < static_cast<long double>(m1) * (t[kRing] - zp1) *
+                                                             std::sin(std::numbers::pi_v<long double> * gap / L);
+  }
   // The first mesh (the sun's, or a carrier-driven Wolfrom train's first ring's): planet
   // k engages it at phase Z k-position / L of a tooth.
   const std::int64_t z = zs > 0 ? zs : t[kRing];
@@ -263,9 +303,16 @@ std::optional<std::string> CheckPlanetaryQuery(const PlanetaryQuery& q) {
   const auto& lo = q.minTeeth;
   const auto& hi = q.maxTeeth;
   const auto range = [](int a, int b) { return std::to_string(a) + ".." + std::to_string(b); };
-  if (simple && (hi[kRing] < lo[kSun] + 2 * lo[kPlanet] || lo[kRing] > hi[kSun] + 2 * hi[kPlanet]))
+  if (q.ProfileShift() && !simple) return "--profile-shift applies to the simple kind only";
+  if (q.maxShiftMillis > 2000) return "--profile-shift accepts the largest shift of a gear, 0 to 2 (1 when given alone)";
+  const ShiftReach reach = SimpleShiftReach(q.maxShiftMillis);
+  if (simple && (hi[kRing] < lo[kSun] + 2 * lo[kPlanet] - reach.shorter || lo[kRing] > hi[kSun] + 2 * hi[kPlanet] + reach.longer))
     return "--ring " + range(lo[kRing], hi[kRing]) + " cannot be coaxial: sun + 2 planet teeth lie within " +
-           range(lo[kSun] + 2 * lo[kPlanet], hi[kSun] + 2 * hi[kPlanet]) + "; change --ring, --sun or --planet";
+           range(lo[kSun] + 2 * lo[kPlanet], hi[kSun] + 2 * hi[kPlanet]) +
+           (q.ProfileShift() ? ", and profile shift bridges at most " + std::to_string(reach.shorter) + " teeth fewer or " +
+                                   std::to_string(reach.longer) + " more"
+                             : "") +
+           "; change --ring, --sun or --planet";
   if (q.kind == PlanetaryKind::Stepped) {
     const int low = lo[kSun] + lo[kPlanet] + lo[kPlanet2], high = hi[kSun] + hi[kPlanet] + hi[kPlanet2];
     if (q.oneModule ? (hi[kRing] < low || lo[kRing] > high) : hi[kRing] <= lo[kPlanet2])

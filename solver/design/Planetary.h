@@ -53,7 +53,40 @@ struct PlanetaryQuery {
   bool oneModule = false;
   std::int64_t moduleMicrons = 1000;    // the first mesh's module, in thousandths of a mm
   std::int64_t clearanceMicrons = 500;  // between the tip circles of adjacent planets
+  // Simple sets: the largest profile shift of a gear, in thousandths of a module, with
+  // which a ring other than Zs + 2 Zp may be bridged (SimpleShift); -1: no profile shift.
+  int maxShiftMillis = -1;
+  bool ProfileShift() const { return maxShiftMillis >= 0; }
 };
+
+// Profile shift of a simple set whose ring is Zr = Zs + 2 Zp + d. The planet-ring mesh
+// keeps its standard centre distance a = m (Zr - Zp) / 2 with the ring shifted as the
+// planet (xr = xp), so that its tip clearance stays standard; the sun-planet pair is
+// shifted to run at that same distance as any external pair of the geometry is
+// (geometry::ShiftedMesh at pressure angle 20 degrees: the shift sum from the working
+// pressure angle, split in proportion to the teeth, the tips shortened to keep the tip
+// clearance), and the set is refused where a gear's shift would exceed the largest
+// allowed, leave a pointed tip or undercut it. d = 0 needs no shift: such a set is
+// admitted unshifted, as without profile shift.
+// Which sets are admitted is decided by that one function of (Zs, Zp, Zr, the largest
+// shift), in modules, so it depends neither on the module nor on who asks.
+constexpr double kPlanetaryPressureAngle = 20;  // degrees
+struct PlanetaryShift {
+  bool reachable = false;
+  double sun = 0, planet = 0, ring = 0;  // x, in modules
+  double tipShortening = 0;              // of the sun's and the planet's tips, in modules
+};
+PlanetaryShift SimpleShift(int sun, int planet, int ring, int maxShiftMillis);
+// The rings that shifts of at most maxShiftMillis can bridge lie within Zs + 2 Zp - shorter
+// .. Zs + 2 Zp + longer (a necessary condition, exact): the sun-planet pair's shift sum
+// is at most twice the largest shift, and it grows with the centre distance at the rate
+// sin a' / sin a (a' the working pressure angle), at least 1 when the pair is drawn apart
+// (so d/2 <= 2 x), and when pushed together at least 0.679 on average down to the
+// nearest reachable distance (the shift sum is convex in it), so |d| < 6 x.
+struct ShiftReach {
+  int shorter = 0, longer = 0;
+};
+ShiftReach SimpleShiftReach(int maxShiftMillis);
 
 // How many numbers a row of the kind has: arrangement, planets, then sun, planet
 // [, planet2], ring [, ring2].
@@ -92,6 +125,10 @@ struct PlanetaryLayout {
   MeshPhase phase = MeshPhase::InPhase;
   // The second mesh's module over the first's (1 for a simple train); 0/1 when none fits.
   std::uint64_t secondModuleNum = 1, secondModuleDen = 1;
+  // Simple sets with profile shift: the shifts, and the carrier's centre distance in
+  // half-thousandths of a mm (m (Zr - Zp) / 2, exact).
+  PlanetaryShift shift;
+  std::int64_t centreHalfMicrons = 0;
 };
 PlanetaryLayout LayoutOf(const PlanetarySet& set, const PlanetaryQuery& query);
 

@@ -1,5 +1,8 @@
 #include "PlanetaryFormat.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include "TextFormat.h"
 
 namespace quenmar::design {
@@ -18,18 +21,41 @@ Described Describe(const PlanetaryQuery& query, const DesignTrain& train) {
 
 std::string Teeth(int teeth) { return teeth > 0 ? std::to_string(teeth) : ""; }
 
+// A shift to so many decimals, never "-0.000".
+std::string Shift(double x, int decimals) {
+  char text[32];
+  const double scale = std::pow(10.0, decimals), rounded = std::round(x * scale) / scale;
+  std::snprintf(text, sizeof text, "%.*f", decimals, rounded == 0 ? 0.0 : rounded);
+  return text;
+}
+
+// Half-thousandths of a mm as an exact decimal of mm ("31.5", "40.0005").
+std::string HalfMicrons(std::int64_t h) {
+  std::string text = std::to_string(h / 2000);
+  const std::int64_t rest = h % 2000 * 5;  // ten-thousandths
+  if (rest == 0) return text;
+  std::string digits = std::to_string(10000 + rest).substr(1);
+  while (digits.back() == '0') digits.pop_back();
+  return text + "." + digits;
+}
+
 }  // namespace
 
-const std::vector<std::string>& PlanetaryFieldNames() {
+const std::vector<std::string>& PlanetaryFieldNames(const PlanetaryQuery& query) {
   static const std::vector<std::string> names = {"kind",    "sun",  "planet", "planet2", "ring",    "ring2",
                                                  "planets", "held", "input",  "output",  "spacing", "phase"};
-  return names;
+  static const std::vector<std::string> shifted = [] {
+    std::vector<std::string> all = names;
+    for (const char* name : {"shift_sun", "shift_planet", "shift_ring", "centre_distance"}) all.push_back(name);
+    return all;
+  }();
+  return query.ProfileShift() ? shifted : names;
 }
 
 std::vector<std::string> PlanetaryFields(const PlanetaryQuery& query, const DesignTrain& train) {
   const auto [set, layout] = Describe(query, train);
   const bool second = set.kind != PlanetaryKind::Simple;
-  return {KindName(set.kind),
+  std::vector<std::string> fields = {KindName(set.kind),
           Teeth(set.teeth[kSun]),
           Teeth(set.teeth[kPlanet]),
           second ? Teeth(set.teeth[kPlanet2]) : "",
@@ -41,6 +67,11 @@ std::vector<std::string> PlanetaryFields(const PlanetaryQuery& query, const Desi
           OutputName(set),
           SpacingText(layout),
           PhaseName(layout.phase)};
+  if (query.ProfileShift())
+    for (std::string field : {Shift(layout.shift.sun, 4), Shift(layout.shift.planet, 4), Shift(layout.shift.ring, 4),
+                              HalfMicrons(layout.centreHalfMicrons)})
+      fields.push_back(std::move(field));
+  return fields;
 }
 
 std::string PlanetaryMethodName(const PlanetaryQuery& query) {
@@ -62,6 +93,9 @@ constexpr Column kColumns[] = {{"Sun", 7, false},   {"Planet", 7, false}, {"Plan
                                {"Ring", 6, false},  {"Ring2", 6, false},  {"Planets", 8, false},
                                {"Held", 9, true},   {"Input", 9, true},   {"Output", 9, true},
                                {"m2/m1", 7, false}};
+// With profile shift, instead of m2/m1 (one module).
+constexpr Column kShiftColumns[] = {{"x sun", 8, false}, {"x planet", 9, false}, {"x ring", 8, false},
+                                    {"Centre", 9, false}};
 
 void AppendColumn(std::string& row, const Column& c, const std::string& text) {
   const std::size_t width = static_cast<std::size_t>(c.width);
@@ -74,12 +108,22 @@ void AppendColumn(std::string& row, const Column& c, const std::string& text) {
   }
 }
 
+// The columns of a query's rows.
+std::vector<Column> ColumnsOf(const PlanetaryQuery& query) {
+  std::vector<Column> columns(std::begin(kColumns), std::end(kColumns));
+  if (query.ProfileShift()) {
+    columns.pop_back();
+    columns.insert(columns.end(), std::begin(kShiftColumns), std::end(kShiftColumns));
+  }
+  return columns;
+}
+
 }  // namespace
 
-std::string PlanetaryColumnHeader() {
+std::string PlanetaryColumnHeader(const PlanetaryQuery& query) {
   std::string header = " Difference Reduction";
   std::size_t end = 18;
-  for (const Column& c : kColumns) {
+  for (const Column& c : ColumnsOf(query)) {
     end += static_cast<std::size_t>(c.width);
     const std::string name = c.name;
     if (c.left) header.append(end - static_cast<std::size_t>(c.width) + 2 - header.size(), ' ');
@@ -108,7 +152,15 @@ std::string FormatPlanetaryRow(const PlanetaryQuery& query, const DesignTrain& t
                                MemberName(set.input),
                                OutputName(set),
                                ratio};
-  for (std::size_t i = 0; i < std::size(kColumns); ++i) AppendColumn(row, kColumns[i], texts[i]);
+  std::vector<std::string> cells(std::begin(texts), std::end(texts));
+  if (query.ProfileShift()) {
+    cells.pop_back();
+    for (std::string cell : {Shift(layout.shift.sun, 3), Shift(layout.shift.planet, 3), Shift(layout.shift.ring, 3),
+                             HalfMicrons(layout.centreHalfMicrons)})
+      cells.push_back(std::move(cell));
+  }
+  const std::vector<Column> columns = ColumnsOf(query);
+  for (std::size_t i = 0; i < columns.size(); ++i) AppendColumn(row, columns[i], cells[i]);
   return row + "  " + SpacingText(layout) + ", " + PhaseName(layout.phase);
 }
 

@@ -10,15 +10,18 @@
 
 namespace quenmar::design {
 
-const std::vector<std::string>& PlanetaryFieldNames();
+// With profile shift (query.ProfileShift()), four more: shift_sun, shift_planet,
+// shift_ring (x, in modules, to four decimals) and centre_distance (mm, exact).
+const std::vector<std::string>& PlanetaryFieldNames(const PlanetaryQuery& query);
 std::vector<std::string> PlanetaryFields(const PlanetaryQuery& query, const DesignTrain& train);
 
 // "Planetary Simple", "Planetary Stepped", "Planetary Wolfrom".
 std::string PlanetaryMethodName(const PlanetaryQuery& query);
 // The text form: the difference and reduction as every design row prints them, then
 // the members' teeth, the planets, held, input and output members, the second mesh's
-// module over the first's, the spacing and the phase.
-std::string PlanetaryColumnHeader();
+// module over the first's (with profile shift, the three shifts to three decimals and
+// the centre distance instead), the spacing and the phase.
+std::string PlanetaryColumnHeader(const PlanetaryQuery& query);
 std::string FormatPlanetaryRow(const PlanetaryQuery& query, const DesignTrain& train, const Rational& target);
 
 }  // namespace quenmar::design

@@ -137,6 +137,12 @@ std::optional<std::string> ReadPlanetaryTexts(const PlanetaryTexts& t, Planetary
     if (!clearance) return "--clearance accepts a distance from 0 to 1000 mm in whole thousandths";
     p.clearanceMicrons = *clearance;
   }
+  if (t.profileShift) {
+    if (p.kind != PlanetaryKind::Simple) return "--profile-shift applies to the simple kind only";
+    const auto shift = t.profileShift->empty() ? std::optional<std::int64_t>(1000) : ParseMicrons(*t.profileShift, 2, true);
+    if (!shift) return "--profile-shift accepts the largest shift of a gear, 0 to 2 in whole thousandths (1 when given alone)";
+    p.maxShiftMillis = static_cast<int>(*shift);
+  }
   return {};
 }
 
@@ -157,7 +163,7 @@ PlanetaryProblem SplitPlanetaryProblem(const std::string& message) {
   static const std::pair<const char*, const char*> kLabels[] = {
       {"--planetary", "Configuration"}, {"--planets", "Planets"}, {"--planet", "Planet"}, {"--sun", "Sun"},         {"--ring", "Ring"},
       {"--held", "Held"},       {"--input", "Input"},   {"--spacing", "Spacing"}, {"--module", "Module"},
-      {"--clearance", "Clearance"}};
+      {"--clearance", "Clearance"}, {"--profile-shift", "Profile shift"}};
   for (const auto& [option, label] : kLabels)
     for (std::size_t at; (at = rest.find(option)) != std::string::npos;) rest.replace(at, std::string_view(option).size(), label);
   problem.text = rest;

@@ -49,6 +49,9 @@ struct PlanetaryTexts {
   std::optional<std::string> sun, planet, ring;  // a second planet or ring after a comma
   std::optional<std::string> planets, held, input, spacing, module, clearance;
   bool oneModule = false;
+  // Simple sets: the largest shift of a gear that may bridge a ring other than Zs + 2 Zp
+  // (empty: 1); not given: no profile shift.
+  std::optional<std::string> profileShift;
 };
 
 // The texts into `query`; the first problem as one line naming the option to change.
@@ -57,7 +60,7 @@ std::optional<std::string> ReadPlanetaryTexts(const PlanetaryTexts& texts, Plane
 
 // A message of ReadPlanetaryTexts or CheckPlanetaryQuery, split for an input of the window:
 // the option it is about ("--sun", "--planet", "--ring", "--planets", "--held", "--input",
-// "--spacing", "--module", "--clearance", "--planetary") and what to say beside that input,
+// "--spacing", "--module", "--clearance", "--profile-shift", "--planetary") and what to say beside that input,
 // the option's own name left out and the others named as the window labels them.
 struct PlanetaryProblem {
   std::string option;

@@ -83,6 +83,31 @@ TEST_F(PlanetaryProcess, CsvAndJsonListTheReferencesTrains) {
   }
 }
 
+// With --profile-shift, four more fields per set (and none without it): the shifts of a
+// ring one tooth long (hand-checked in PlanetaryTest's ShiftedSets) and of a standard one.
+TEST_F(PlanetaryProcess, ProfileShiftAddsItsFields) {
+  const std::vector<std::string> args{"--planetary", "simple", "--sun", "20", "--planet", "12", "--ring", "44..45",
+                                      "--planets", "4..5", "--module", "2", "--target", "3.25", "--best", "2"};
+  std::vector<std::string> shifted = args;
+  shifted.insert(shifted.end(), {"--profile-shift", "--format", "csv"});
+  const Outcome o = Run(shifted);
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out,
+            "difference,relative_ppm,reduction,numerator,denominator,kind,sun,planet,planet2,ring,ring2,planets,held,"
+            "input,output,spacing,phase,shift_sun,shift_planet,shift_ring,centre_distance\r\n"
+            "0,0,3.25,13,4,simple,20,12,,45,,5,ring,sun,carrier,even,in phase,0.3459,0.2075,0.2075,33\r\n"
+            "0.050000000000000003,15384.615384615385,3.2000000000000002,16,5,simple,20,12,,44,,4,ring,sun,carrier,even,"
+            "in phase,0.0000,0.0000,0.0000,32\r\n");
+  shifted.back() = "json";
+  const nlohmann::json doc = nlohmann::json::parse(Run(shifted).out);
+  EXPECT_EQ(doc["planetary"]["profile_shift"], 1.0);
+  EXPECT_EQ(doc["solutions"][0]["shift_sun"], 0.3459);
+  EXPECT_EQ(doc["solutions"][0]["centre_distance"], 33.0);
+  std::vector<std::string> plain = args;
+  plain.insert(plain.end(), {"--format", "csv", "--ring", "44"});
+  EXPECT_EQ(Run(plain).out.find("shift"), std::string::npos);
+}
+
 TEST_F(PlanetaryProcess, BadInputTouchesNothing) {
   const fs::path file = dir_ / "kept.txt";
   const struct {
@@ -113,6 +138,15 @@ TEST_F(PlanetaryProcess, BadInputTouchesNothing) {
       {{"--planetary", "simple", "--sun", "10", "--planet", "20", "--ring", "50", "--min", "1,2"},
        "--min does not apply to --planetary trains (their teeth are given by --sun, --planet and --ring)"},
       {{"--sun", "10"}, "--sun needs --planetary KIND (simple, stepped or wolfrom)"},
+      {{"--planetary", "stepped", "--sun", "10", "--planet", "20,10", "--ring", "40", "--profile-shift"},
+       "--profile-shift applies to the simple kind only"},
+      {{"--planetary", "simple", "--sun", "10", "--planet", "20", "--ring", "50", "--profile-shift", "2.5"},
+       "--profile-shift accepts the largest shift of a gear, 0 to 2 in whole thousandths (1 when given alone)"},
+      {{"--planetary", "simple", "--sun", "10", "--planet", "20", "--ring", "50", "--profile-shift", "0.0005"},
+       "--profile-shift accepts the largest shift of a gear, 0 to 2 in whole thousandths (1 when given alone)"},
+      {{"--planetary", "simple", "--sun", "10", "--planet", "20", "--ring", "55..60", "--profile-shift", "0.5"},
+       "--ring 55..60 cannot be coaxial: sun + 2 planet teeth lie within 50..50, and profile shift bridges at most 3 "
+       "teeth fewer or 2 more; change --ring, --sun or --planet"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.err);

@@ -1,6 +1,7 @@
 // Planetary sets in the design window, driven as a person would: inputs checked beside
 // their fields, a search listing a known set, exports byte for byte quenmar-solve's for the
 // saved setup, and the drawing of the chosen set.
+#include <QCheckBox>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
@@ -97,6 +98,44 @@ class PlanetaryWindowTest : public QObject {
     QVERIFY(!again->OpenSetup(setup));
     QCOMPARE(Find<QLineEdit>(*again, "Planets")->text(), QStringLiteral("3..4"));
     QVERIFY(Find<QWidget>(*again, "Sun teeth")->isVisible());
+  }
+
+  // Profile shift ticked for a simple set: a ring one tooth long found with its shifts (those
+  // of PlanetaryTest's ShiftedSets), exported as quenmar-solve exports the saved setup; a
+  // largest shift out of range refused beside its field.
+  void profileShiftBridgesARing() {
+    auto w = Open();
+    Planetary(*w, 0, "20", "12", "44..45");
+    TypeInto(*w, "Planets", "4..5");
+    TypeInto(*w, "Target", "13/4");
+    TypeInto(*w, "Tolerance", "0");
+    auto* shift = Find<QCheckBox>(*w, "Planetary profile shift");
+    QVERIFY(shift->isVisible() && !Find<QWidget>(*w, "Largest shift")->isEnabled());
+    shift->setFocus();
+    QTest::keyClick(shift, Qt::Key_Space);
+    TypeInto(*w, "Largest shift", "2.5");
+    QVERIFY2(Message(*w, "Largest shift").contains("accepts the largest shift"), qPrintable(Message(*w, "Largest shift")));
+    QVERIFY(!w->Search());
+    TypeInto(*w, "Largest shift", "1");
+    QVERIFY(w->Search() && WaitFinished(*w));
+    QCOMPARE(Results(*w)->model()->rowCount(), 1);
+    QCOMPARE(Cell(*w, 0, "Ring") + " " + Cell(*w, 0, "x sun") + " " + Cell(*w, 0, "x planet") + " " + Cell(*w, 0, "Centre (mm)"),
+             QStringLiteral("45 0.3459 0.2075 16.5"));
+    const QString setup = m_files.filePath("shifted.json"), csv = m_files.filePath("shifted.csv");
+    m_answers = {setup};
+    QTest::keyClick(w.get(), Qt::Key_S, Qt::ControlModifier);
+    m_answers = {csv};
+    QTest::keyClick(Results(*w), Qt::Key_E, Qt::ControlModifier);
+    QProcess solve;
+    solve.start(QStringLiteral(QUENMAR_SOLVE_PATH), {"--setup", setup, "--format", "csv"});
+    QVERIFY(solve.waitForFinished(60000));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), solve.readAllStandardOutput());
+    // Drawn at the ring mesh's centre distance.
+    Results(*w)->selectRow(0);
+    for (const PlanetaryDrawing::Gear& g : Find<PlanetaryDrawing>(*w, "Planetary drawing")->Gears())
+      if (g.member == kPlanet) QCOMPARE(std::round(std::hypot(g.x, g.y) * 1000), 16500.0);
   }
 
   // What cannot be searched is refused beside the input it names, Search disabled.

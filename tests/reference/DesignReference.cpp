@@ -390,7 +390,8 @@ std::string Describe(const DesignQuery& q) {
     s += " input";
     for (Member m : p->input) s += " " + MemberName(m);
     s += std::string(p->anySpacing ? " any-spacing" : "") + (p->oneModule ? " one-module" : "") + " module " +
-         std::to_string(p->moduleMicrons) + "um clearance " + std::to_string(p->clearanceMicrons) + "um";
+         std::to_string(p->moduleMicrons) + "um clearance " + std::to_string(p->clearanceMicrons) + "um" +
+         (p->ProfileShift() ? " profile-shift " + std::to_string(p->maxShiftMillis) + "/1000" : "");
   }
   s += " min " + Teeth(q.minTeeth) + " max " + Teeth(q.maxTeeth) + " target " + q.target.Numerator() + "/" +
        q.target.Denominator();

@@ -92,6 +92,8 @@ bool PlanetaryPasses(const DesignQuery& query, const int* teeth);
 std::optional<mpq_class> PlanetaryReductionOf(const DesignQuery& query, const std::vector<int>& teeth);
 std::string PlanetaryPhase(const DesignQuery& query, const std::vector<int>& teeth);
 DesignQuery RandomPlanetaryQuery(const Pick& pick);
+// A small random simple query with profile shift (0 to 2 per gear).
+DesignQuery RandomShiftedQuery(const Pick& pick);
 
 // ---------------------------------------------------------------------------------------
 

@@ -1,6 +1,8 @@
 // Planetary trains the plain way: every row of the ranges in loop order, the speeds from
 // the planet's own turning (not from Willis' formula as the engine writes it), assembly
 // by trying every carrier position and planet turn, neighbours from the planets' centres.
+// A simple set with profile shift tries every ring of its range: the sun-planet pair is
+// shifted to the ring mesh's standard centre distance as the geometry shifts a pair.
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +12,7 @@
 #include <set>
 
 #include "DesignReference.h"
+#include "GearMesh.h"
 
 namespace quenmar::reference {
 
@@ -79,6 +82,19 @@ bool Coaxial(const Row& r, bool oneModule) {
       return oneModule ? r.ring2 - r.planet2 == r.ring - r.planet : r.ring2 > r.planet2;
   }
   return false;
+}
+
+// A simple set with profile shift: the planet and ring at their standard centre distance,
+// m (Zr - Zp) / 2, the ring shifted as the planet; the sun and planet shifted as a pair to
+// that distance by the geometry (within the largest shift, no pointed tip, no undercut).
+// A ring of Zs + 2 Zp takes no shift. Nothing when it cannot be made.
+std::optional<geometry::Mesh> ShiftedPair(const Row& r, const PlanetaryQuery& q) {
+  if (r.ring == r.sun + 2 * r.planet) return geometry::StandardMesh(r.sun, r.planet, 1, std::numbers::pi / 9);
+  if (r.ring <= r.planet) return std::nullopt;  // no centre distance at all
+  const geometry::Mesh pair = geometry::ShiftedMesh(r.sun, r.planet, 1, std::numbers::pi * 20 / 180,
+                                                    (r.ring - r.planet) / 2.0, q.maxShiftMillis / 1000.0);
+  if (pair.problem != geometry::MeshProblem::None) return std::nullopt;
+  return pair;
 }
 
 // The meshes as (member teeth, sign, planet gear teeth): at carrier position t (turns)
@@ -169,6 +185,17 @@ Placed Place(const Row& r, bool anySpacing) {
 // sin(half the angle between them) apart, a = m1 (Zs + Zp1) / 2 or m1 (Zr1 - Zp1) / 2.
 bool NeighboursClear(const Row& r, const PlanetaryQuery& q, const Placed& p) {
   const mpq_class m1(q.moduleMicrons, 1000), c(q.clearanceMicrons, 1000);
+  if (q.ProfileShift() && r.ring != r.sun + 2 * r.planet) {
+    // Centres 2 a sin(half the angle) apart, a = m (Zr - Zp) / 2; the planet's tip circle shifted.
+    const geometry::Mesh pair = *ShiftedPair(r, q);
+    const double m = m1.get_d(), tip = 2 * m * pair.gear[1].TipRadius();
+    for (std::size_t k = 0; k < p.at.size(); ++k) {
+      const std::int64_t gap = (k + 1 < p.at.size() ? p.at[k + 1] : p.Q) - p.at[k];
+      if (!(tip + c.get_d() < m * (r.ring - r.planet) * std::sin(std::numbers::pi * static_cast<double>(gap) / static_cast<double>(p.Q))))
+        return false;
+    }
+    return true;
+  }
   const int first = r.kind == PlanetaryKind::Wolfrom ? r.ring - r.planet : r.sun + r.planet;
   const int second = r.kind == PlanetaryKind::Simple ? first
                      : r.kind == PlanetaryKind::Stepped ? r.ring - r.planet2
@@ -263,7 +290,8 @@ bool PlanetaryPasses(const DesignQuery& query, const int* teeth) {
     return false;
   if (q.kind == PlanetaryKind::Wolfrom && !within(r.ring2, kRing2)) return false;
   if (q.kind == PlanetaryKind::Wolfrom && q.maxTeeth[kPlanet2] == 0 && r.planet2 != r.planet) return false;
-  if (!Reduction(r) || !Coaxial(r, q.oneModule)) return false;
+  if (!Reduction(r)) return false;
+  if (q.kind == PlanetaryKind::Simple && q.ProfileShift() ? !ShiftedPair(r, q) : !Coaxial(r, q.oneModule)) return false;
   if (query.huntingTooth) {
     for (const Mesh& m : Meshes(r))
       if (std::gcd(m.z, m.zp) != 1) return false;
@@ -380,6 +408,14 @@ DesignQuery RandomPlanetaryQuery(const Pick& pick) {
                               p(std::max(1, q.minTeeth[m]), std::max(1, q.maxTeeth[m])));
     }
   }
+  return query;
+}
+
+DesignQuery RandomShiftedQuery(const Pick& pick) {
+  DesignQuery query;
+  do query = RandomPlanetaryQuery(pick);
+  while (query.planetary->kind != PlanetaryKind::Simple);
+  query.planetary->maxShiftMillis = std::array{1000, 500, 250, 1500, 2000, 0}[pick(0, 5)];
   return query;
 }
 

@@ -81,7 +81,8 @@ bool PlanetaryRules::Admits(int g, int v, const int* teeth, int /*from*/, const 
     const int ringPlanet = kind == PlanetaryKind::Stepped ? teeth[kSecondSlot] : zp1;
     bool coaxial = false;
     switch (kind) {
-      case PlanetaryKind::Simple: coaxial = v == zs + 2 * zp1; break;
+      // A shifted set's coaxiality is SimpleShift's, which Whole asks of the ring (the last slot).
+      case PlanetaryKind::Simple: coaxial = q_.ProfileShift() || v == zs + 2 * zp1; break;
       case PlanetaryKind::Stepped: coaxial = q_.oneModule ? v == zs + zp1 + teeth[kSecondSlot] : v > teeth[kSecondSlot]; break;
       case PlanetaryKind::Wolfrom: coaxial = zs > 0 ? v == zs + 2 * zp1 : v > zp1; break;
     }
@@ -108,10 +109,18 @@ PlanetaryRules::Range PlanetaryRules::LastGearRange(const int* teeth, std::uint6
   const int zs = teeth[kSunSlot], zp1 = teeth[kPlanetSlot];
   const auto exactly = [&](int v) { return Range{static_cast<long double>(v), static_cast<long double>(v)}; };
   switch (q_.kind) {
-    case PlanetaryKind::Simple: return exactly(zs + 2 * zp1);
+    case PlanetaryKind::Simple: {
+      if (!q_.ProfileShift()) return exactly(zs + 2 * zp1);
+      // The rings shifts can bridge, narrowed to the window before the shifts are worked out.
+      const ShiftReach reach = SimpleShiftReach(q_.maxShiftMillis);
+      return MonotonicRing(teeth[kArrangement], 1.0L / zs, std::max(lo_[g], zs + 2 * zp1 - reach.shorter),
+                           std::min(hi_[g], zs + 2 * zp1 + reach.longer), low, high);
+    }
     case PlanetaryKind::Stepped:
       if (q_.oneModule) return exactly(zs + zp1 + teeth[kSecondSlot]);
-      return SteppedRing(teeth, low, high);
+      return MonotonicRing(teeth[kArrangement],
+                           static_cast<long double>(zp1) / (static_cast<long double>(zs) * teeth[kSecondSlot]), lo_[g],
+                           hi_[g], low, high);
     case PlanetaryKind::Wolfrom: break;
   }
   const int zp2 = teeth[kSecondSlot], zr1 = teeth[5];
@@ -128,12 +137,12 @@ PlanetaryRules::Range PlanetaryRules::LastGearRange(const int* teeth, std::uint6
                std::min<long double>(hi_[g], std::floor(last))};
 }
 
-// A stepped train's reduction is monotonic in its ring's teeth (each arrangement's is a
-// monotonic function of k = Zr Zp1 / (Zs Zp2)): the rings within the window are found by
-// bisection on long doubles, widened far beyond their rounding.
-PlanetaryRules::Range PlanetaryRules::SteppedRing(const int* teeth, double low, double high) const {
-  const int g = gears_ - 1, code = teeth[kArrangement];
-  const long double c = static_cast<long double>(teeth[kPlanetSlot]) / (static_cast<long double>(teeth[kSunSlot]) * teeth[kSecondSlot]);
+// A stepped or simple train's reduction is monotonic in its ring's teeth (each
+// arrangement's is a monotonic function of k = Zr c, c = Zp1 / (Zs Zp2)): the rings of
+// lo..hi within the window are found by bisection on long doubles, widened far beyond
+// their rounding.
+PlanetaryRules::Range PlanetaryRules::MonotonicRing(int code, long double c, int lo, int hi, double low,
+                                                    double high) const {
   const auto reduction = [&](int zr) -> long double {
     const long double k = zr * c;
     switch (code) {
@@ -149,7 +158,7 @@ PlanetaryRules::Range PlanetaryRules::SteppedRing(const int* teeth, double low, 
   const long double below = low * (1 - kMargin), above = static_cast<long double>(high) * (1 + kMargin);
   // The first ring from which pred holds (pred turning true once), or one past the range.
   const auto first = [&](auto pred) {
-    int a = lo_[g], b = hi_[g] + 1;
+    int a = lo, b = hi + 1;
     while (a < b) {
       const int m = a + (b - a) / 2;
       if (pred(m)) b = m;
@@ -157,8 +166,8 @@ PlanetaryRules::Range PlanetaryRules::SteppedRing(const int* teeth, double low, 
     }
     return a;
   };
-  if (lo_[g] > hi_[g]) return Range{1, 0};
-  if (reduction(hi_[g]) >= reduction(lo_[g]))
+  if (lo > hi) return Range{1, 0};
+  if (reduction(hi) >= reduction(lo))
     return Range{static_cast<long double>(first([&](int zr) { return reduction(zr) >= below; })),
                  static_cast<long double>(first([&](int zr) { return reduction(zr) > above; }) - 1)};
   return Range{static_cast<long double>(first([&](int zr) { return reduction(zr) <= above; })),

@@ -5,7 +5,8 @@
 // the arrangement, the sun mesh's hunting tooth with the planet, coaxiality and the ring
 // mesh's with the ring, and everything (the reduction, assembly, neighbours, owned
 // gears) once the row is whole. The last member is found rather than looped over: the
-// ring a coaxial train needs, a stepped train's rings within the window (its reduction
+// ring a coaxial train needs (with profile shift, those shifts can bridge whose reduction
+// lies within the window), a stepped train's rings within the window (its reduction
 // is monotonic in them), or for a Wolfrom train the second rings whose reductions can
 // reach the window (the reduction grows without bound where the two ring meshes nearly
 // cancel).
@@ -52,7 +53,7 @@ class PlanetaryRules : public KindRules {
 
  private:
   bool Whole(const int* row) const;
-  Range SteppedRing(const int* teeth, double low, double high) const;
+  Range MonotonicRing(int code, long double c, int lo, int hi, double low, double high) const;
 
   PlanetaryQuery q_;
   std::vector<int> owned_;
