@@ -786,7 +786,24 @@ class ClosestFromProducts {
     const std::uint64_t p = drivers_[pair.driver], q = driven_[static_cast<std::size_t>(pair.driven)];
     const std::uint64_t num = fixedDriven_ * q, den = fixedDriver_ * p;
     if (!judge_.Within(num, den)) return;
-    if (out_.Worst() && judge_.Target().CompareDifferences(Fraction{num, den}, out_.Worst()->Reduction()) > 0) return;
+    const int beside = out_.Worst() ? judge_.Target().CompareDifferences(Fraction{num, den}, out_.Worst()->Reduction()) : -1;
+    if (beside > 0) return;
+    const bool ordered = orderings_[0] && orderings_[1];
+    std::array<std::pair<std::size_t, std::size_t>, 2> ranges{};
+    if (ordered) {
+      ranges = {orderings_[0]->Of(pair.driver), orderings_[1]->Of(static_cast<std::size_t>(pair.driven))};
+      if (ranges[0].first == ranges[0].second || ranges[1].first == ranges[1].second) return;
+      // As near as the last train kept: only a train earlier in loop order enters, and the
+      // pair's earliest conceivable train is its sides' first orderings interleaved.
+      if (beside == 0) {
+        Entry first;
+        for (int g = 0; g < rules_.Gears(); ++g)
+          first.teeth[static_cast<std::size_t>(g)] =
+              orderings_[static_cast<std::size_t>(g % 2)]->Orderings()[ranges[static_cast<std::size_t>(g % 2)].first]
+                                                                     [static_cast<std::size_t>(g / 2)];
+        if (EarlierInLoops(*out_.Worst(), first)) return;
+      }
+    }
     if (rules_.DistinctKind() == Distinct::Gears) {
       rules_.GearSetsOfProducts(p, q, [&](const int* teeth) { out_.Add(MakeEntry(teeth, rules_.Gears(), num, den)); });
       return;
@@ -799,9 +816,7 @@ class ClosestFromProducts {
       out_.Add(e);
       return ++kept < out_.Limit();
     };
-    if (!orderings_[0] || !orderings_[1]) return rules_.TrainsOfProducts(p, q, visit);
-    std::array<std::pair<std::size_t, std::size_t>, 2> ranges{orderings_[0]->Of(pair.driver),
-                                                              orderings_[1]->Of(static_cast<std::size_t>(pair.driven))};
+    if (!ordered) return rules_.TrainsOfProducts(p, q, visit);
     std::array<int, kMaxGears> teeth{};
     Usage used{};
     Place(0, ranges, teeth, used, visit);
