@@ -73,14 +73,27 @@ Purchase BestPurchase(const DesignQuery& query, const std::vector<ChartTarget>& 
   // it reaches (never fewer than the owned set alone), then the sum of relative errors.
   // The owned set's closest train stays buildable with any gears added, so each target's
   // search is bounded by its distance: the result is the same, found in a narrow window.
+  // A target the owned set cuts exactly keeps its verdict with any gears added (what is
+  // judged of the closest train, whether it is reached and its relative error, depends on
+  // its distance alone): only the others are searched for each choice.
   Quiet quiet;
   const Chart owned = RunChart(query, targets, lead, 1, quiet, nullptr, threads);
-  std::vector<DesignTarget> search;
-  for (const ChartTarget& t : targets) search.push_back({t.target.reduction, t.target.text, std::nullopt, 1, {}});
+  std::vector<DesignTarget> all;
+  for (const ChartTarget& t : targets) all.push_back({t.target.reduction, t.target.text, std::nullopt, 1, {}});
+  std::vector<const DesignTrain*> closest(targets.size(), nullptr);
   for (const ChartRow& row : owned.rows)
-    if (row.train)
-      search[row.target].tolerance =
-          Tolerance{Tolerance::Unit::Absolute, Distance(row.train->reduction, search[row.target].target), "owned"};
+    if (row.train) {
+      closest[row.target] = &*row.train;
+      all[row.target].tolerance =
+          Tolerance{Tolerance::Unit::Absolute, Distance(row.train->reduction, all[row.target].target), "owned"};
+    }
+  std::vector<DesignTarget> search;
+  std::vector<std::size_t> searched;  // the target of each search
+  for (std::size_t t = 0; t < targets.size(); ++t)
+    if (!closest[t] || closest[t]->side != 0) {
+      search.push_back(all[t]);
+      searched.push_back(t);
+    }
   // The choices are judged a batch at a time on every core, each by one thread, and the
   // batch's verdicts taken in the order of the choices: the same winner as one by one,
   // and the progress and the stop heard between batches on the calling thread.
@@ -94,12 +107,18 @@ Purchase BestPurchase(const DesignQuery& query, const std::vector<ChartTarget>& 
     trial.ownedGears.insert(trial.ownedGears.end(), gears.begin(), gears.end());
     // One enumeration for every target: byte for byte what each target searched alone gives.
     Quiet silent;
-    const std::vector<DesignResult> results = RunDesignSearches(trial, search, silent, stop, 1);
+    const std::vector<DesignResult> results =
+        search.empty() ? std::vector<DesignResult>{} : RunDesignSearches(trial, search, silent, stop, 1);
     Verdict verdict;
-    for (std::size_t t = 0; t < targets.size(); ++t) {
-      verdict.stopped = verdict.stopped || results[t].stopped;
-      if (results[t].trains.empty()) continue;
-      const DesignTrain& train = results[t].trains.front();
+    for (std::size_t t = 0, next = 0; t < targets.size(); ++t) {
+      const DesignTrain* found = closest[t];
+      if (next < searched.size() && searched[next] == t) {
+        const DesignResult& result = results[next++];
+        verdict.stopped = verdict.stopped || result.stopped;
+        found = result.trains.empty() ? nullptr : &result.trains.front();
+      }
+      if (!found) continue;
+      const DesignTrain& train = *found;
       verdict.sum += train.relativePpm / 1e6;
       const ChartTarget& target = targets[t];
       verdict.reached += target.tolerance ? WithinTolerance(train.reduction, target.target.reduction, *target.tolerance)

@@ -1020,6 +1020,7 @@ class ManyTargets {
   }
 
   void Work() {
+    if (queries_.empty()) return;  // nothing to look for
     if (shared_) return ShareProducts();
     const int looped = Loops<Rules>::LoopedGears(rules_, nullptr, strategy_.lastGear);
     const Prefixes prefixes = MakePrefixes(rules_, looped, run_.threads, strategy_.loopsWork, tuning_.partDepth);
