@@ -736,12 +736,20 @@ class ClosestFromProducts {
     const long double scale = static_cast<long double>(t_) * fixedDriver_ / fixedDriven_;
     std::vector<Lane> runs;
     runs.reserve(2 * drivers_.size());
+    // The driven products of the tolerance's window, widened far beyond rounding: a lane
+    // starting outside it is left out at once, without its distance.
+    const long double ratio = static_cast<long double>(fixedDriver_) / fixedDriven_;
+    const long double lowScale = static_cast<long double>(low_) * ratio * (1 - 1e-9L);
+    const long double highScale = static_cast<long double>(high_) * ratio * (1 + 1e-9L);
     std::size_t j = 0;
     for (std::uint32_t i = 0; i < drivers_.size(); ++i) {
-      const long double want = scale * static_cast<long double>(drivers_[i]);
+      const auto p = static_cast<long double>(drivers_[i]);
+      const long double want = scale * p;
       while (j < driven_.size() && static_cast<long double>(driven_[j]) < want) ++j;
-      if (j < driven_.size()) Push(runs, i, static_cast<std::int64_t>(j), +1);
-      if (j > 0) Push(runs, i, static_cast<std::int64_t>(j) - 1, -1);
+      if (j < driven_.size() && static_cast<long double>(driven_[j]) <= highScale * p)
+        Push(runs, i, static_cast<std::int64_t>(j), +1);
+      if (j > 0 && static_cast<long double>(driven_[j - 1]) >= lowScale * p)
+        Push(runs, i, static_cast<std::int64_t>(j) - 1, -1);
       if ((i & 4095) == 4095 && run_.Cancelled()) return;
     }
     const auto later = [](const Lane& a, const Lane& b) { return a.distance > b.distance; };
