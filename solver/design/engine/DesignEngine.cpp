@@ -700,7 +700,7 @@ class SideOrderings {
     usable_ = true;
   }
   bool Usable() const { return usable_; }
-  // The orderings of product i: indices into Teeth().
+  // The orderings of product i: indices into Orderings().
   std::pair<std::size_t, std::size_t> Of(std::size_t i) const { return {start_[i], start_[i + 1]}; }
   const std::vector<Teeth>& Orderings() const { return teeth_; }
 
@@ -711,8 +711,8 @@ class SideOrderings {
 };
 
 // The closest trains of one target from every product of both sides, sorted once for all
-// targets: each drivers' product p meets the driven products q in two runs, upwards from
-// the target's q and downwards below it, each ever farther from the target; the runs of
+// targets: each drivers' product p meets the driven products q in two lanes, upwards from
+// the target's q and downwards below it, each ever farther from the target; the lanes of
 // every p are merged by their distances, nearest first, and each pair of products is
 // spelled out into its trains (in loop order) until the collector's K-th train is nearer
 // than any pair left. Distances are doubles only to choose which pairs to spell out: the
@@ -734,8 +734,8 @@ class ClosestFromProducts {
     // Where q = T * p * fixedDriver / fixedDriven lies among the driven products, for every
     // p in ascending order: one walk of both lists.
     const long double scale = static_cast<long double>(t_) * fixedDriver_ / fixedDriven_;
-    std::vector<Lane> runs;
-    runs.reserve(2 * drivers_.size());
+    std::vector<Lane> lanes;
+    lanes.reserve(2 * drivers_.size());
     // The driven products of the tolerance's window, widened far beyond rounding: a lane
     // starting outside it is left out at once, without its distance.
     const long double ratio = static_cast<long double>(fixedDriver_) / fixedDriven_;
@@ -747,27 +747,27 @@ class ClosestFromProducts {
       const long double want = scale * p;
       while (j < driven_.size() && static_cast<long double>(driven_[j]) < want) ++j;
       if (j < driven_.size() && static_cast<long double>(driven_[j]) <= highScale * p)
-        Push(runs, i, static_cast<std::int64_t>(j), +1);
+        Push(lanes, i, static_cast<std::int64_t>(j), +1);
       if (j > 0 && static_cast<long double>(driven_[j - 1]) >= lowScale * p)
-        Push(runs, i, static_cast<std::int64_t>(j) - 1, -1);
+        Push(lanes, i, static_cast<std::int64_t>(j) - 1, -1);
       if ((i & 4095) == 4095 && run_.Cancelled()) return;
     }
     const auto later = [](const Lane& a, const Lane& b) { return a.distance > b.distance; };
-    std::make_heap(runs.begin(), runs.end(), later);
+    std::make_heap(lanes.begin(), lanes.end(), later);
     std::uint64_t popped = 0;
-    while (!runs.empty()) {
+    while (!lanes.empty()) {
       if ((++popped & 4095) == 0 && run_.Cancelled()) return;
-      std::pop_heap(runs.begin(), runs.end(), later);
-      const Lane next = runs.back();
-      runs.pop_back();
+      std::pop_heap(lanes.begin(), lanes.end(), later);
+      const Lane next = lanes.back();
+      lanes.pop_back();
       if (const auto& worst = out_.Worst()) {
         const double d = std::fabs(static_cast<double>(worst->num) / static_cast<double>(worst->den) - t_);
         if (next.distance > d + 1e-9 * (t_ + d)) return;  // every pair left lies farther
       }
       Spell(next);
-      const std::size_t before = runs.size();
-      Push(runs, next.driver, next.driven + next.step, next.step);
-      if (runs.size() > before) std::push_heap(runs.begin(), runs.end(), later);
+      const std::size_t before = lanes.size();
+      Push(lanes, next.driver, next.driven + next.step, next.step);
+      if (lanes.size() > before) std::push_heap(lanes.begin(), lanes.end(), later);
     }
   }
 
@@ -779,13 +779,13 @@ class ClosestFromProducts {
     int step;  // +1: upwards, -1: downwards
   };
 
-  // The run's next pair, unless it has left the driven products or the tolerance.
-  void Push(std::vector<Lane>& runs, std::uint32_t i, std::int64_t j, int step) const {
+  // The lane's next pair, unless it has left the driven products or the tolerance.
+  void Push(std::vector<Lane>& lanes, std::uint32_t i, std::int64_t j, int step) const {
     if (j < 0 || j >= static_cast<std::int64_t>(driven_.size())) return;
     const double r = static_cast<double>(fixedDriven_ * driven_[static_cast<std::size_t>(j)]) /
                      static_cast<double>(fixedDriver_ * drivers_[i]);
     if ((step > 0 && r > high_) || (step < 0 && r < low_)) return;
-    runs.push_back({std::fabs(r - t_), i, j, step});
+    lanes.push_back({std::fabs(r - t_), i, j, step});
   }
 
   // The trains of a pair of products, in loop order: no more of them than the collector
@@ -997,7 +997,7 @@ class ManyTargets {
       const double drivers = SideProducts::BlockWork(rules_, 0), driven = SideProducts::BlockWork(rules_, 1);
       if (std::max(drivers, driven) > kMostSharedProducts) return false;
       // Making the sides, then for each target a walk of the drivers' products and a heap of
-      // two runs for each.
+      // two lanes for each.
       sharedWork_ = drivers + driven + static_cast<double>(queries_.size()) * (drivers + driven) * 8;
       return true;
     }
