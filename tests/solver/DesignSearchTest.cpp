@@ -128,6 +128,41 @@ TEST(DesignSearch, SeveralTargetsAtOnceAgreeWithEachAlone) {
   }
 }
 
+// Charts of closest trains only, which compound trains of up to three stages answer from
+// each side's products made once: every target's result is the reference's (ties at the
+// K-th place, targets far above and below every reduction or on 0, owned gears, distinct
+// kinds, caps), and a run stopped before it starts keeps only real trains.
+TEST(DesignSearch, ClosestTrainsOfManyTargetsFromSharedProductsAgreeWithEachAlone) {
+  std::mt19937_64 rng(20261209);
+  const reference::Pick pick = [&](std::int64_t lo, std::int64_t hi) {
+    return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+  };
+  for (int i = 0; i < 400; ++i) {
+    DesignQuery q = reference::RandomQuery(pick);
+    while (q.stages > 3 || q.planetary) q = reference::RandomQuery(pick);  // sides of one block
+    std::vector<DesignTarget> targets;
+    for (int t = static_cast<int>(pick(1, 6)); t > 0; --t) {
+      const DesignQuery other = reference::RandomQuery(pick);
+      targets.push_back({other.target, "t", other.tolerance, pick(1, 12), other.maxSolutions});
+    }
+    targets.push_back(targets.front());  // a target twice: each its own collector
+    ASSERT_EQ(CheckDesignTargets(q, targets), std::nullopt) << Describe(q);
+    DesignOperations ops;
+    const std::atomic<bool> stopped{i % 20 == 0};
+    const std::vector<DesignResult> results =
+        RunDesignSearches(q, targets, ops, &stopped, static_cast<int>(pick(1, 3)));
+    ASSERT_EQ(results.size(), targets.size());
+    for (std::size_t t = 0; t < targets.size(); ++t) {
+      const DesignQuery alone = QueryFor(q, targets[t]);
+      if (stopped.load()) {
+        ASSERT_EQ(reference::StoppedMismatch(alone, results[t], ReferenceSearch(alone)), "") << Describe(alone);
+        continue;
+      }
+      ASSERT_EQ(reference::Mismatch(results[t], ReferenceSearch(alone)), "") << Describe(alone);
+    }
+  }
+}
+
 TEST(DesignSearch, AgreesWithTheLoopsWhereProductsOutgrowSixtyFourBitDifferences) {
   // Twelve gears near 500: reductions differ from each other and from the target by less
   // than a double can tell apart, so only exact ranking lists them in the right order.

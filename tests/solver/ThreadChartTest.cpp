@@ -194,6 +194,10 @@ TEST(ThreadChart, BuysTheGearsEveryChoiceOfWhichWasTried) {
       // Nothing any choice can gain: the smaller sum of errors decides, then the smaller gears.
       {1, {20, 30}, {21, 50, 50, 60}, 2, "a 1000 0\nb 0.001 0\n"},
       {1, {20, 30}, {41, 50, 60}, 1, "c 100 1%\n"},
+      // A target the owned gears cut exactly (its verdict fixed) beside ones they miss.
+      {1, {20, 30, 40}, {25, 50, 60, 26}, 2, "x 2 0\ny 1.3 1%\nz 0.52 0\n"},
+      // More choices than one batch of the threads judges at once.
+      {2, {20, 40, 60}, {21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 33}, 2, "1.5mm 0\n1mm 0.1%\n20tpi 0\n"},
   };
   for (const auto& c : cases) {
     DesignQuery q = SmallQuery(c.stages, c.owned);
@@ -238,6 +242,13 @@ TEST(ThreadChart, BuysTheGearsEveryChoiceOfWhichWasTried) {
     EXPECT_EQ(p.chart.ReachedCount(), bestReached) << c.file;
     EXPECT_FALSE(p.stopped);
   }
+  // Stopped before the first choice: none judged, none bought, and said so.
+  const std::atomic<bool> stop{true};
+  const Purchase p = BestPurchase(SmallQuery(2, {20, 40}), Targets("1.5mm 0\n"), Lead("8tpi"), 1, 1, {25, 30}, quiet,
+                                  &stop, 2);
+  EXPECT_TRUE(p.stopped);
+  EXPECT_EQ(p.judged, 0);
+  EXPECT_TRUE(p.gears.empty());
 }
 
 }  // namespace

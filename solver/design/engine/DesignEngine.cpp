@@ -2,6 +2,7 @@
 
 #include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/info.h>
+#include <oneapi/tbb/parallel_invoke.h>
 #include <oneapi/tbb/task_arena.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <condition_variable>
 #include <functional>
 #include <thread>
+#include <unordered_set>
 
 #include "Collectors.h"
 #include "Loops.h"
@@ -654,8 +656,223 @@ class Engine {
   std::size_t listed_ = 0;
 };
 
-// Several targets in one enumeration: the loops (with the last gear solved for each
-// target where the kind allows) feed a collector per target.
+// Sides whose blocks spell out more products than this are not shared by the targets of a
+// chart: the walk of one target visits every drivers' product once.
+constexpr double kMostSharedProducts = 2e6;
+
+// Orderings of one side's gears by their product, for every product of the side
+// (SideProducts::All), made once for all the targets of a chart: the side's teeth by
+// position, every combination of the gears' values, each product's in loop order. Trains
+// of a pair of products are then spelled out from these instead of by dividing.
+class SideOrderings {
+ public:
+  // Sides with more combinations than this spell their trains by dividing.
+  static constexpr double kMost = 4e6;
+  using Teeth = std::array<std::int16_t, 3>;
+
+  SideOrderings(const CompoundRules& rules, int side, const std::vector<std::uint64_t>& products) {
+    const int positions = rules.Stages();
+    double count = 1;
+    for (int k = 0; k < positions; ++k) count *= static_cast<double>(rules.Values(2 * k + side).size());
+    if (positions > 3 || count > kMost) return;
+    std::vector<std::pair<std::uint32_t, Teeth>> found;
+    Teeth teeth{};
+    const std::function<void(int, std::uint64_t)> place = [&](int k, std::uint64_t product) {
+      if (k == positions) {
+        const auto at = std::lower_bound(products.begin(), products.end(), product);
+        if (at != products.end() && *at == product)
+          found.emplace_back(static_cast<std::uint32_t>(at - products.begin()), teeth);
+        return;
+      }
+      for (const int v : rules.Values(2 * k + side)) {
+        teeth[static_cast<std::size_t>(k)] = static_cast<std::int16_t>(v);
+        place(k + 1, product * static_cast<std::uint64_t>(v));
+      }
+    };
+    place(0, 1);
+    // Found in loop order: a stable sort by product keeps each product's in it.
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    start_.assign(products.size() + 1, 0);
+    for (const auto& f : found) ++start_[f.first + 1];
+    for (std::size_t i = 1; i < start_.size(); ++i) start_[i] += start_[i - 1];
+    teeth_.reserve(found.size());
+    for (const auto& f : found) teeth_.push_back(f.second);
+    usable_ = true;
+  }
+  bool Usable() const { return usable_; }
+  // The orderings of product i: indices into Orderings().
+  std::pair<std::size_t, std::size_t> Of(std::size_t i) const { return {start_[i], start_[i + 1]}; }
+  const std::vector<Teeth>& Orderings() const { return teeth_; }
+
+ private:
+  bool usable_ = false;
+  std::vector<std::uint32_t> start_;
+  std::vector<Teeth> teeth_;
+};
+
+// The closest trains of one target from every product of both sides, sorted once for all
+// targets: each drivers' product p meets the driven products q in two lanes, upwards from
+// the target's q and downwards below it, each ever farther from the target; the lanes of
+// every p are merged by their distances, nearest first, and each pair of products is
+// spelled out into its trains (in loop order) until the collector's K-th train is nearer
+// than any pair left. Distances are doubles only to choose which pairs to spell out: the
+// search goes on far beyond where rounding could matter, and the collector ranks exactly.
+class ClosestFromProducts {
+ public:
+  ClosestFromProducts(const CompoundRules& rules, const Judge& judge, const std::vector<std::uint64_t>& drivers,
+                      const std::vector<std::uint64_t>& driven, const std::array<const SideOrderings*, 2>& orderings,
+                      RankedCollector& out, RunState& run)
+      : rules_(rules), judge_(judge), drivers_(drivers), driven_(driven), orderings_(orderings), out_(out), run_(run),
+        fixedDriven_(rules.FixedDriven()), fixedDriver_(rules.FixedDriver()), t_(judge.Target().ValueDouble()) {
+    const Judge::Window w = judge.WindowFor(std::nullopt);
+    low_ = w.low * (1 - 1e-12);
+    high_ = w.high * (1 + 1e-12);
+  }
+
+  void Run() {
+    if (drivers_.empty() || driven_.empty()) return;
+    // Where q = T * p * fixedDriver / fixedDriven lies among the driven products, for every
+    // p in ascending order: one walk of both lists.
+    const long double scale = static_cast<long double>(t_) * fixedDriver_ / fixedDriven_;
+    std::vector<Lane> lanes;
+    lanes.reserve(2 * drivers_.size());
+    // The driven products of the tolerance's window, widened far beyond rounding: a lane
+    // starting outside it is left out at once, without its distance.
+    const long double ratio = static_cast<long double>(fixedDriver_) / fixedDriven_;
+    const long double lowScale = static_cast<long double>(low_) * ratio * (1 - 1e-9L);
+    const long double highScale = static_cast<long double>(high_) * ratio * (1 + 1e-9L);
+    std::size_t j = 0;
+    for (std::uint32_t i = 0; i < drivers_.size(); ++i) {
+      const auto p = static_cast<long double>(drivers_[i]);
+      const long double want = scale * p;
+      while (j < driven_.size() && static_cast<long double>(driven_[j]) < want) ++j;
+      if (j < driven_.size() && static_cast<long double>(driven_[j]) <= highScale * p)
+        Push(lanes, i, static_cast<std::int64_t>(j), +1);
+      if (j > 0 && static_cast<long double>(driven_[j - 1]) >= lowScale * p)
+        Push(lanes, i, static_cast<std::int64_t>(j) - 1, -1);
+      if ((i & 4095) == 4095 && run_.Cancelled()) return;
+    }
+    const auto later = [](const Lane& a, const Lane& b) { return a.distance > b.distance; };
+    std::make_heap(lanes.begin(), lanes.end(), later);
+    std::uint64_t popped = 0;
+    while (!lanes.empty()) {
+      if ((++popped & 4095) == 0 && run_.Cancelled()) return;
+      std::pop_heap(lanes.begin(), lanes.end(), later);
+      const Lane next = lanes.back();
+      lanes.pop_back();
+      if (const auto& worst = out_.Worst()) {
+        const double d = std::fabs(static_cast<double>(worst->num) / static_cast<double>(worst->den) - t_);
+        if (next.distance > d + 1e-9 * (t_ + d)) return;  // every pair left lies farther
+      }
+      Spell(next);
+      const std::size_t before = lanes.size();
+      Push(lanes, next.driver, next.driven + next.step, next.step);
+      if (lanes.size() > before) std::push_heap(lanes.begin(), lanes.end(), later);
+    }
+  }
+
+ private:
+  struct Lane {
+    double distance;
+    std::uint32_t driver;
+    std::int64_t driven;
+    int step;  // +1: upwards, -1: downwards
+  };
+
+  // The lane's next pair, unless it has left the driven products or the tolerance.
+  void Push(std::vector<Lane>& lanes, std::uint32_t i, std::int64_t j, int step) const {
+    if (j < 0 || j >= static_cast<std::int64_t>(driven_.size())) return;
+    const double r = static_cast<double>(fixedDriven_ * driven_[static_cast<std::size_t>(j)]) /
+                     static_cast<double>(fixedDriver_ * drivers_[i]);
+    if ((step > 0 && r > high_) || (step < 0 && r < low_)) return;
+    lanes.push_back({std::fabs(r - t_), i, j, step});
+  }
+
+  // The trains of a pair of products, in loop order: no more of them than the collector
+  // keeps (the later ones of a pair are equally near and later).
+  void Spell(const Lane& pair) {
+    const std::uint64_t p = drivers_[pair.driver], q = driven_[static_cast<std::size_t>(pair.driven)];
+    const std::uint64_t num = fixedDriven_ * q, den = fixedDriver_ * p;
+    if (!judge_.Within(num, den)) return;
+    const int beside = out_.Worst() ? judge_.Target().CompareDifferences(Fraction{num, den}, out_.Worst()->Reduction()) : -1;
+    if (beside > 0) return;
+    const bool ordered = orderings_[0] && orderings_[1];
+    std::array<std::pair<std::size_t, std::size_t>, 2> ranges{};
+    if (ordered) {
+      ranges = {orderings_[0]->Of(pair.driver), orderings_[1]->Of(static_cast<std::size_t>(pair.driven))};
+      if (ranges[0].first == ranges[0].second || ranges[1].first == ranges[1].second) return;
+      // As near as the last train kept: only a train earlier in loop order enters, and the
+      // pair's earliest conceivable train is its sides' first orderings interleaved.
+      if (beside == 0) {
+        Entry first;
+        for (int g = 0; g < rules_.Gears(); ++g)
+          first.teeth[static_cast<std::size_t>(g)] =
+              orderings_[static_cast<std::size_t>(g % 2)]->Orderings()[ranges[static_cast<std::size_t>(g % 2)].first]
+                                                                     [static_cast<std::size_t>(g / 2)];
+        if (EarlierInLoops(*out_.Worst(), first)) return;
+      }
+    }
+    if (rules_.DistinctKind() == Distinct::Gears) {
+      rules_.GearSetsOfProducts(p, q, [&](const int* teeth) { out_.Add(MakeEntry(teeth, rules_.Gears(), num, den)); });
+      return;
+    }
+    std::int64_t kept = 0;
+    std::unordered_set<ClassKey, ClassKeyHash> classes;
+    const auto visit = [&](const int* teeth) {
+      const Entry e = MakeEntry(teeth, rules_.Gears(), num, den);
+      if (judge_.Distinct() && !classes.insert(judge_.ClassOf(e)).second) return true;
+      out_.Add(e);
+      return ++kept < out_.Limit();
+    };
+    if (!ordered) return rules_.TrainsOfProducts(p, q, visit);
+    std::array<int, kMaxGears> teeth{};
+    Usage used{};
+    Place(0, ranges, teeth, used, visit);
+  }
+
+  // Places gear g and those after it as the loops would (ascending, each admitted by the
+  // rules given the gears before it), taking only the values of the orderings left on
+  // its side; false once visit has asked to stop.
+  template <typename Visit>
+  bool Place(int g, std::array<std::pair<std::size_t, std::size_t>, 2>& ranges, std::array<int, kMaxGears>& teeth,
+             Usage& used, Visit& visit) const {
+    if (g == rules_.Gears()) return visit(teeth.data());
+    const int side = g % 2, position = g / 2;
+    const auto& orderings = orderings_[static_cast<std::size_t>(side)]->Orderings();
+    const auto [from, to] = ranges[static_cast<std::size_t>(side)];
+    for (std::size_t i = from; i < to;) {
+      const int v = orderings[i][static_cast<std::size_t>(position)];
+      std::size_t j = i + 1;
+      while (j < to && orderings[j][static_cast<std::size_t>(position)] == v) ++j;
+      if (rules_.Admits(g, v, teeth.data(), 0, used)) {
+        teeth[static_cast<std::size_t>(g)] = v;
+        ++used[static_cast<std::size_t>(v)];
+        ranges[static_cast<std::size_t>(side)] = {i, j};
+        const bool more = Place(g + 1, ranges, teeth, used, visit);
+        --used[static_cast<std::size_t>(v)];
+        if (!more) return false;
+      }
+      i = j;
+    }
+    ranges[static_cast<std::size_t>(side)] = {from, to};
+    return true;
+  }
+
+  const CompoundRules& rules_;
+  const Judge& judge_;
+  const std::vector<std::uint64_t>& drivers_;
+  const std::vector<std::uint64_t>& driven_;
+  std::array<const SideOrderings*, 2> orderings_;  // null: spelled by dividing
+  RankedCollector& out_;
+  RunState& run_;
+  std::uint64_t fixedDriven_, fixedDriver_;
+  double t_, low_ = 0, high_ = 0;
+};
+
+// Several targets in one enumeration. The K closest trains of compound trains of up to
+// three stages come from each side's products, made and sorted once for all targets;
+// otherwise the loops (with the last gear solved for each target where the kind allows)
+// feed a collector per target.
 template <typename Rules>
 class ManyTargets {
  public:
@@ -672,6 +889,7 @@ class ManyTargets {
                            KeptOf(q));
     }
     strategy_ = Choose(rules_, queries_.empty() ? query : queries_.front(), NoShortcuts(tuning));
+    shared_ = SharesProducts();
   }
 
   std::vector<DesignResult> Run() {
@@ -688,7 +906,7 @@ class ManyTargets {
       operations_.Progress(progress);
     };
     report();
-    if (strategy_.loopsWork * static_cast<double>(queries_.size()) < 1e6) {
+    if ((shared_ ? sharedWork_ : strategy_.loopsWork * static_cast<double>(queries_.size())) < 1e6) {
       // A chart of a few milliseconds runs in one part on the calling thread, without a
       // thread to watch it: the parts' collectors would cost more than the search.
       tuning_.partDepth = 0;
@@ -767,7 +985,51 @@ class ManyTargets {
     std::vector<Judge::Window> windows_;
   };
 
+  // Whether every target wants its closest trains of a compound train whose sides' products
+  // are few enough to list: then they are listed once and serve every target.
+  bool SharesProducts() {
+    if constexpr (!Rules::kProductForm) {
+      return false;
+    } else {
+      if (!tuning_.shortcuts || tuning_.products == 0 || queries_.empty() || rules_.Stages() > 3) return false;
+      if (std::any_of(queries_.begin(), queries_.end(), [](const DesignQuery& q) { return q.best == 0; })) return false;
+      if (!SweepWork(rules_, true)) return false;
+      const double drivers = SideProducts::BlockWork(rules_, 0), driven = SideProducts::BlockWork(rules_, 1);
+      if (std::max(drivers, driven) > kMostSharedProducts) return false;
+      // Making the sides, then for each target a walk of the drivers' products and a heap of
+      // two lanes for each.
+      sharedWork_ = drivers + driven + static_cast<double>(queries_.size()) * (drivers + driven) * 8;
+      return true;
+    }
+  }
+
+  void ShareProducts() {
+    if constexpr (Rules::kProductForm) {
+      std::optional<SideProducts> drivers, driven;
+      tbb::parallel_invoke([&] { drivers.emplace(rules_, 0, run_); }, [&] { driven.emplace(rules_, 1, run_); });
+      if (run_.Cancelled()) return;
+      const std::vector<std::uint64_t> none;
+      const std::vector<std::uint64_t>& p = drivers->Empty() ? none : *drivers->All();
+      const std::vector<std::uint64_t>& q = driven->Empty() ? none : *driven->All();
+      std::optional<SideOrderings> byDrivers, byDriven;
+      tbb::parallel_invoke([&] { byDrivers.emplace(rules_, 0, p); }, [&] { byDriven.emplace(rules_, 1, q); });
+      std::array<const SideOrderings*, 2> orderings{};
+      if (byDrivers->Usable() && byDriven->Usable()) orderings = {&*byDrivers, &*byDriven};
+      // A part per target, each with its own collector: the targets' results never meet.
+      RunParts<bool>(
+          static_cast<std::int64_t>(queries_.size()), run_,
+          [&](std::int64_t t) {
+            const auto i = static_cast<std::size_t>(t);
+            ClosestFromProducts(rules_, judges_[i], p, q, orderings, merged_[i], run_).Run();
+            return true;
+          },
+          [](std::int64_t, bool) { return true; });
+    }
+  }
+
   void Work() {
+    if (queries_.empty()) return;  // nothing to look for
+    if (shared_) return ShareProducts();
     const int looped = Loops<Rules>::LoopedGears(rules_, nullptr, strategy_.lastGear);
     const Prefixes prefixes = MakePrefixes(rules_, looped, run_.threads, strategy_.loopsWork, tuning_.partDepth);
     RunParts<std::optional<Sink>>(
@@ -793,6 +1055,8 @@ class ManyTargets {
   std::vector<Judge> judges_;
   std::vector<RankedCollector> merged_;
   Strategy strategy_;
+  bool shared_ = false;     // the targets are answered from the sides' products
+  double sharedWork_ = 0;   // ... at about this many work units
   RunState run_;
 };
 

@@ -42,6 +42,9 @@ class SideProducts {
       for (auto at = std::lower_bound(b_.begin(), to, (lo + x - 1) / x); at != to; ++at) f(x * *at);
     }
   }
+  // Every product of the side, ascending, where one block makes them all (trains of up to
+  // three stages); null where a product is one block's times the other's.
+  const std::vector<std::uint64_t>* All() const { return b_.size() == 1 && b_.front() == 1 ? &a_ : nullptr; }
   // Pairs in all (the work of spelling every product out once).
   double Pairs() const { return static_cast<double>(a_.size()) * static_cast<double>(b_.size()); }
   // The products nearest to x from below and from above (0 when there is none).
