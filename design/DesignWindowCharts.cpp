@@ -156,6 +156,8 @@ bool DesignWindow::StartChart(ChartJob::Kind kind) {
     auto cover = m_targets->Cover();
     if (!cover) return false;
     job.cover = *cover;
+    // The fewest gears choose the whole set from the candidates: the gears owned play no part.
+    job.query.ownedGears.clear();
     if ((problem = CheckCover(job.query, job.cover))) m_targets->ShowQuestionProblem(QString::fromStdString(*problem));
   }
   if (problem) {
