@@ -173,6 +173,30 @@ class TargetsWindowTest : public QObject {
     }
   }
 
+  // Every input of the mode by Tab, in order; Stop keeps the chart so far and says so.
+  void keyboardAndStop() {
+    auto w = Open({{"", "1.5mm", ""}, {"", "module2", ""}});
+    QWidget* focus = Find<QWidget>(*w, "Targets mode");
+    focus->setFocus(Qt::TabFocusReason);
+    QStringList reached;
+    for (int i = 0; i < 14; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      reached << QApplication::focusWidget()->accessibleName();
+    }
+    QCOMPARE(reached, QStringList({"Lead screw", "Targets", "Add target", "Remove target", "Load targets", "Save targets",
+                                   "Candidates", "Gears to buy", "Gear to buy", "Max copies", "Time limit",
+                                   "Required gears", "Fewest gears", "Tolerance"}));
+    // Three free stages of any teeth take far longer than a stop does.
+    TypeInto(*w, "Owned gears", "");
+    Find<QSpinBox>(*w, "Stages")->setValue(3);
+    TypeRanges(*w, {10, 10, 10, 10, 10, 10}, {200, 200, 200, 200, 200, 200});
+    QVERIFY(w->Search());
+    w->Stop();
+    QVERIFY(WaitFinished(*w));
+    QVERIFY2(Status(*w).contains("stopped before the end: the chart holds what was found so far"), qPrintable(Status(*w)));
+    QCOMPARE(Find<QTreeView>(*w, QStringLiteral("Chart"))->model()->rowCount(), 2);
+  }
+
   // A setup keeps the mode, lead screw and targets; a setup of one target writes as before.
   void setupCarriesTargets() {
     auto w = Open({{"M10", "1.5mm", "0.1%"}, {"", "127/90", ""}});
