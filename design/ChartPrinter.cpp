@@ -34,7 +34,7 @@ std::vector<Line> Lines(const Chart& chart) {
     } else {
       line.teeth = QObject::tr("no train");
     }
-    line.mark = line.reached ? QString() : QObject::tr("NOT REACHED (closest shown)");
+    line.mark = line.reached ? QString() : QObject::tr("NOT REACHED");
     lines.push_back(line);
   }
   return lines;
@@ -61,7 +61,7 @@ int PaintChart(QPagedPaintDevice& device, const ChartPage& page, const Chart& ch
   const double step = points * 1.5 * dpi / 72;
   // Columns: target, teeth, pitch cut, error, mark.
   const double w = area.width();
-  const double x[] = {0, 0.24 * w, 0.56 * w, 0.72 * w, 0.84 * w};
+  const double x[] = {0, 0.24 * w, 0.52 * w, 0.67 * w, 0.8 * w};
   double y = 0;
   int pages = 1;
   auto heads = [&] {

@@ -270,7 +270,8 @@ ChartPage DesignWindow::ChartPageOf() const {
   for (int g : set) counts << QString::number(g);
   page.gears = set.empty() ? tr("Gears: any count within the teeth ranges") : tr("Gears: %1").arg(counts.join(QLatin1Char(' ')));
   if (m_chart->kind == ChartJob::Kind::Buy) page.gears += tr("  (bought: %1)").arg(Join(m_chart->gears));
-  page.note = tr("%1 of %2 targets reached. Spindle drives N1; the lead screw carries the last gear.")
+  page.note = tr("%1 of %2 targets reached; the closest train shown where none is within the tolerance. "
+                 "The spindle drives N1, the lead screw carries the last gear.")
                   .arg(chart.ReachedCount())
                   .arg(chart.targets.size());
   if (chart.stopped) page.note += tr(" Stopped before the end.");
