@@ -281,6 +281,10 @@ ChartPage DesignWindow::ChartPageOf() const {
 void DesignWindow::ExportChart() {
   if (!ChartShown() || Searching()) return;
   const QString title = tr("Export chart");
+  if (ResultsStale() &&
+      !m_prompter->Confirm(this, title, tr("The inputs have changed since this chart. Export the chart as it "
+                                           "was made, for the inputs it had?")))
+    return;
   const QString path = m_prompter->SaveFileName(this, title, tr("CSV (*.csv);;JSON (*.json);;PDF (*.pdf)"),
                                                 QDir(Folder(QStringLiteral("results"))).filePath(QStringLiteral("chart.csv")));
   if (path.isEmpty()) return;
