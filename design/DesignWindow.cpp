@@ -25,6 +25,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -37,6 +38,8 @@
 #include "SearchWorker.h"
 #include "TrainDrawing.h"
 #include "TrainLayout.h"
+#include "ChartModel.h"
+#include "TargetsPanel.h"
 #include "TrainTableModel.h"
 
 namespace quenmar::design {
@@ -79,6 +82,10 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   m_inputs = new DesignInputs;
   m_model = new TrainTableModel(this);
   m_worker = new SearchWorker(this);
+  m_chartWorker = new ChartWorker(this);
+  // Targets mode takes the single target's place among the inputs.
+  m_targets = new TargetsPanel;
+  m_targets->Attach(*m_inputs);
 
   // Left: the inputs, Search and Stop, progress, at a width of their own, so that nothing
   // there moves when a message changes or a scroll bar comes and goes.
@@ -176,7 +183,9 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
     outlines->addWidget(w);
   drawingLayout->addLayout(outlines);
   m_rightSplit = new QSplitter(Qt::Vertical);
-  m_rightSplit->addWidget(m_table);
+  QWidget* results = m_table;
+  BuildChartView(results);
+  m_rightSplit->addWidget(results);
   m_rightSplit->addWidget(drawingPane);
   m_rightSplit->setStretchFactor(0, 1);
   m_rightSplit->setStretchFactor(1, 1);
@@ -198,7 +207,8 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
   setTabOrder(m_searchButton, m_stopButton);
   setTabOrder(m_stopButton, m_resetButton);
   setTabOrder(m_resetButton, m_table);
-  setTabOrder(m_table, m_drawing);
+  setTabOrder(m_table, m_chartView);
+  setTabOrder(m_chartView, m_drawing);
   setTabOrder(m_drawing, m_planetaryDrawing);
   setTabOrder(m_planetaryDrawing, m_fitButton);
   setTabOrder(m_fitButton, m_exportButton);
@@ -239,6 +249,13 @@ DesignWindow::DesignWindow(std::unique_ptr<DesignPrompter> prompter, QWidget* pa
     ShowStatus();
   });
   connect(m_worker, &SearchWorker::finished, this, &DesignWindow::Finished);
+  connect(m_chartWorker, &ChartWorker::progressed, this, &DesignWindow::ShowProgress);
+  connect(m_chartWorker, &ChartWorker::finished, this, &DesignWindow::ChartFinished);
+  connect(m_targets, &TargetsPanel::edited, this, &DesignWindow::InputsChanged);
+  connect(m_targets, &TargetsPanel::buyRequested, this, &DesignWindow::BuyGears);
+  connect(m_targets, &TargetsPanel::coverRequested, this, &DesignWindow::FewestGears);
+  connect(m_targets, &TargetsPanel::loadRequested, this, &DesignWindow::LoadTargetsFile);
+  connect(m_targets, &TargetsPanel::saveRequested, this, &DesignWindow::SaveTargetsFile);
 
   // Text fields take Ctrl+E as "end of line"; in this window it exports, wherever the focus is.
   for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
@@ -300,23 +317,25 @@ void DesignWindow::BuildActions() {
   m_stopAction = search->addAction(tr("S&top"), this, &DesignWindow::Stop);
   m_stopAction->setShortcut(QKeySequence(Qt::Key_Escape));
 
+  BuildChartActions();
+
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   QAction* page = help->addAction(tr("Quenmar Design &Help"), this, &DesignWindow::ShowHelp);
   page->setShortcut(QKeySequence::HelpContents);
 }
 
-bool DesignWindow::Searching() const { return m_worker->Running(); }
+bool DesignWindow::Searching() const { return m_worker->Running() || m_chartWorker->Running(); }
 
 void DesignWindow::UpdateStates() {
   const bool running = Searching();
-  const bool valid = m_inputs->Reading().query.has_value();
+  const bool valid = TargetsMode() ? ChartReady() : m_inputs->Reading().query.has_value();
   m_searchButton->setEnabled(valid && !running);
   m_searchAction->setEnabled(valid && !running);
   m_stopButton->setEnabled(running);
   m_stopAction->setEnabled(running);
   m_inputs->setEnabled(!running);
   m_resetButton->setEnabled(!running);
-  const bool results = m_outcome.has_value() && !running;
+  const bool results = (m_outcome.has_value() || ChartShown()) && !running;
   m_exportButton->setEnabled(results);
   m_exportAction->setEnabled(results);
   m_exportDrawingButton->setEnabled(HasDrawing());
@@ -325,6 +344,9 @@ void DesignWindow::UpdateStates() {
   for (QWidget* w : std::initializer_list<QWidget*>{m_exportOutlinesButton, m_outlineOf, m_kerf})
     w->setEnabled(m_drawing->HasTrain());
   m_exportOutlinesAction->setEnabled(m_drawing->HasTrain());
+  m_targets->setEnabled(!running);
+  for (QAction* action : {m_buyAction, m_coverAction}) action->setEnabled(TargetsMode() && ChartReady() && !running);
+  for (QAction* action : {m_printAction, m_previewAction}) action->setEnabled(ChartShown() && !running);
 }
 
 void DesignWindow::ShowDrawingOptions() {
@@ -333,10 +355,11 @@ void DesignWindow::ShowDrawingOptions() {
 }
 
 bool DesignWindow::ResultsStale() const {
-  return m_shownSetup && SearchedPart(*m_shownSetup) != SearchedPart(m_inputs->Setup());
+  return m_shownSetup && SearchedPart(*m_shownSetup) != SearchedPart(CurrentSetup());
 }
 
 void DesignWindow::InputsChanged() {
+  CheckTargets();
   m_model->SetStale(ResultsStale());
   UpdateTitle();
   UpdateStates();
@@ -350,15 +373,22 @@ void DesignWindow::UpdateTitle() {
     return;
   }
   setWindowTitle(tr("%1[*] \u2014 Quenmar Design").arg(QFileInfo(m_setupPath).fileName()));
-  setWindowModified(m_inputs->Setup() != m_savedSetup);
+  setWindowModified(CurrentSetup() != m_savedSetup);
 }
 
 bool DesignWindow::Search() {
+  if (TargetsMode()) return StartChart(ChartJob::Kind::Chart);
   const std::optional<DesignQuery>& query = m_inputs->Reading().query;
   if (!query || Searching()) return false;
-  m_shownSetup = m_inputs->Setup();
+  m_shownSetup = CurrentSetup();
   m_shownQuery = *query;
   m_outcome.reset();
+  m_chart.reset();
+  m_chartJob.reset();
+  m_chartModel->Clear();
+  m_chartView->hide();
+  m_chartSummary->hide();
+  m_table->show();
   m_lastProgress.reset();
   m_model->SetPlanetary(query->planetary);
   m_model->Reset(GearCount(*query), query->target);
@@ -377,6 +407,7 @@ bool DesignWindow::Search() {
 void DesignWindow::Stop() {
   if (!Searching()) return;
   m_worker->Stop();
+  m_chartWorker->Stop();
   m_status->setText(tr("Stopping..."));
 }
 
@@ -419,6 +450,7 @@ void DesignWindow::Finished() {
 }
 
 void DesignWindow::ShowStatus() {
+  if (m_chartWorker->Running() || ChartShown()) return ShowChartStatus();
   const int count = m_model->rowCount();
   const QString trains = count == 1 ? tr("1 train") : tr("%1 trains").arg(count);
   if (Searching()) {
@@ -457,12 +489,16 @@ bool DesignWindow::HasDrawing() const { return m_drawing->HasTrain() || m_planet
 void DesignWindow::ShowSelectedTrain() {
   const QModelIndex current = m_table->selectionModel()->currentIndex();
   const bool picked = current.isValid() && current.row() < m_model->rowCount();
+  std::vector<int> teeth = picked ? m_model->Train(current.row()).teeth : std::vector<int>{};
+  // A chart's train is the one chosen in the chart.
+  if (ChartShown()) teeth = SelectedChartTeeth();
+  const DesignQuery* searched = m_chartJob ? &m_chartJob->query : m_shownQuery ? &*m_shownQuery : nullptr;
   // A planetary set is drawn by its own drawing, in the compound trains' place.
-  const bool planetary = m_shownQuery && m_shownQuery->planetary;
+  const bool planetary = searched && searched->planetary;
   m_drawing->setVisible(!planetary);
   m_planetaryDrawing->setVisible(planetary);
-  m_drawing->SetTrain(picked && !planetary ? m_model->Train(current.row()).teeth : std::vector<int>{});
-  if (planetary) m_planetaryDrawing->SetSet(*m_shownQuery->planetary, picked ? m_model->Train(current.row()).teeth : std::vector<int>{});
+  m_drawing->SetTrain(!planetary ? teeth : std::vector<int>{});
+  if (planetary) m_planetaryDrawing->SetSet(*searched->planetary, teeth);
   // The outlines offered: the train's, then each gear's.
   const int chosen = m_outlineOf->currentIndex();
   QStringList entries;
@@ -483,6 +519,12 @@ void DesignWindow::ClearResults() {
   m_shownSetup.reset();
   m_shownQuery.reset();
   m_outcome.reset();
+  m_chart.reset();
+  m_chartJob.reset();
+  m_chartModel->Clear();
+  m_chartView->hide();
+  m_chartSummary->hide();
+  m_table->show();
   m_model->Reset(m_model->GearCount(), Rational());
   m_progress->setRange(0, 100);
   m_progress->setValue(0);
@@ -506,6 +548,7 @@ std::optional<QString> DesignWindow::WriteFile(const QString& path, const QByteA
 }
 
 void DesignWindow::ExportResults() {
+  if (ChartShown()) return ExportChart();
   if (!m_outcome || !m_shownQuery || Searching()) return;
   if (ResultsStale() &&
       !m_prompter->Confirm(this, tr("Export results"),
@@ -610,12 +653,12 @@ void DesignWindow::SaveSetupAs() {
   const QString path = m_prompter->SaveFileName(this, tr("Save setup"), tr("Quenmar Design setup (*.json)"), suggested);
   if (path.isEmpty()) return;
   Remember(QStringLiteral("setup"), path);
-  if (auto error = WriteFile(path, QByteArray::fromStdString(SetupToJson(m_inputs->Setup())))) {
+  if (auto error = WriteFile(path, QByteArray::fromStdString(SetupToJson(CurrentSetup())))) {
     m_prompter->Error(this, tr("Save setup"), *error);
     return;
   }
   m_setupPath = path;
-  m_savedSetup = m_inputs->Setup();
+  m_savedSetup = CurrentSetup();
   UpdateTitle();
   m_status->setText(tr("%1 saved").arg(path));
 }
@@ -629,7 +672,7 @@ std::optional<QString> DesignWindow::OpenSetup(const QString& path) {
     return tr("%1 is not a Quenmar Design setup: %2").arg(path, QString::fromStdString(*error));
   m_setupPath = QFileInfo(path).absoluteFilePath();
   m_savedSetup = std::get<DesignSetup>(setup);
-  m_inputs->SetSetup(m_savedSetup);
+  ShowSetup(m_savedSetup);
   UpdateTitle();
   return std::nullopt;
 }
@@ -667,7 +710,7 @@ void DesignWindow::ReadGearsFile() {
 void DesignWindow::ResetInputs() {
   if (Searching()) return;
   ClearResults();
-  m_inputs->SetSetup(DesignSetup());
+  ShowSetup(DesignSetup());
 }
 
 void DesignWindow::ShowHelp() {
@@ -686,7 +729,7 @@ void DesignWindow::RestoreSettings() {
   for (QAction* action : findChildren<QAction*>())
     if (action->isCheckable() && action->data().isValid() && action->data().toInt() == unit) action->trigger();
   auto setup = SetupFromJson(settings.value(QStringLiteral("setup/last")).toString().toStdString());
-  if (auto* restored = std::get_if<DesignSetup>(&setup)) m_inputs->SetSetup(*restored);
+  if (auto* restored = std::get_if<DesignSetup>(&setup)) ShowSetup(*restored);
   m_setupPath = settings.value(QStringLiteral("setup/file")).toString();
   auto saved = SetupFromJson(settings.value(QStringLiteral("setup/saved")).toString().toStdString());
   if (auto* restored = std::get_if<DesignSetup>(&saved)) m_savedSetup = *restored;
@@ -698,7 +741,7 @@ void DesignWindow::StoreSettings() const {
   settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
   settings.setValue(QStringLiteral("window/rightSplit"), m_rightSplit->saveState());
   settings.setValue(QStringLiteral("view/unit"), static_cast<int>(m_model->DifferenceUnit()));
-  settings.setValue(QStringLiteral("setup/last"), QString::fromStdString(SetupToJson(m_inputs->Setup())));
+  settings.setValue(QStringLiteral("setup/last"), QString::fromStdString(SetupToJson(CurrentSetup())));
   settings.setValue(QStringLiteral("setup/file"), m_setupPath);
   settings.setValue(QStringLiteral("setup/saved"), QString::fromStdString(SetupToJson(m_savedSetup)));
 }
@@ -713,6 +756,7 @@ bool DesignWindow::eventFilter(QObject* watched, QEvent* event) {
 void DesignWindow::closeEvent(QCloseEvent* event) {
   if (Searching()) {
     m_worker->Stop();
+    m_chartWorker->Stop();
     // The worker thread ends soon once stopped; its result is no longer wanted.
   }
   StoreSettings();

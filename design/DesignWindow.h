@@ -5,11 +5,16 @@
 //   SearchWorker   the search on its own thread      TrainDrawing     the drawing
 //   DesignSetup    the setup as typed, JSON files    DesignPrompter   file names, errors
 //   DesignHelp     the help page (F1)                WindowChecks     what the window refuses
+//   TargetsPanel   Targets mode's table and questions ChartWorker      charts on their own thread
+//   ChartModel     the chart, a group per target     ChartPrinter     the chart as a printed page
+//   DesignWindowCharts.cpp  the window's part of Targets mode (runs, results, exports, printing)
 
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
 
+#include "ChartPrinter.h"
+#include "ChartWorker.h"
 #include "DesignPrompter.h"
 #include "DesignSearch.h"
 #include "DesignSetup.h"
@@ -22,6 +27,7 @@ class QProgressBar;
 class QPushButton;
 class QSplitter;
 class QTableView;
+class QTreeView;
 
 namespace quenmar::design {
 
@@ -31,6 +37,8 @@ class PlanetaryDrawing;
 class SearchWorker;
 class TrainDrawing;
 class TrainTableModel;
+class ChartModel;
+class TargetsPanel;
 
 class DesignWindow : public QMainWindow {
   Q_OBJECT
@@ -48,6 +56,11 @@ class DesignWindow : public QMainWindow {
   bool Searching() const;
   // Opens the help page at the topic of the control that has the focus.
   void ShowHelp();
+  // Targets mode: the gears to buy and the fewest gears for the targets shown (false when
+  // the inputs are invalid or a run is going on); a chart, as it prints, to a PDF file.
+  bool BuyGears();
+  bool FewestGears();
+  std::optional<QString> PrintChartPdf(const QString& path);
 
  signals:
   void searchFinished();
@@ -84,6 +97,26 @@ class DesignWindow : public QMainWindow {
   QString Folder(const QString& kind) const;
   void Remember(const QString& kind, const QString& path) const;
   std::optional<QString> WriteFile(const QString& path, const QByteArray& bytes) const;
+  // The whole setup: the inputs' and Targets mode's.
+  DesignSetup CurrentSetup() const;
+  void ShowSetup(const DesignSetup& setup);
+  // Targets mode (DesignWindowCharts.cpp).
+  void BuildChartView(QWidget*& results);
+  void BuildChartActions();
+  bool TargetsMode() const;
+  void CheckTargets();
+  bool ChartReady() const;
+  bool StartChart(ChartJob::Kind kind);
+  void ChartFinished();
+  void ShowChartStatus();
+  bool ChartShown() const;
+  std::vector<int> SelectedChartTeeth() const;
+  void ExportChart();
+  void PrintChart();
+  void PreviewChart();
+  void LoadTargetsFile();
+  void SaveTargetsFile();
+  ChartPage ChartPageOf() const;
 
   std::unique_ptr<DesignPrompter> m_prompter;
   DesignInputs* m_inputs = nullptr;
@@ -117,6 +150,20 @@ class DesignWindow : public QMainWindow {
   std::optional<DesignQuery> m_shownQuery;
   std::optional<DesignResult> m_outcome;  // trains left out: the model holds them
   std::optional<DesignProgress> m_lastProgress;  // of the search running
+
+  // Targets mode: its inputs, the chart shown and the run that made it.
+  TargetsPanel* m_targets = nullptr;
+  ChartWorker* m_chartWorker = nullptr;
+  ChartModel* m_chartModel = nullptr;
+  QTreeView* m_chartView = nullptr;
+  QLabel* m_chartSummary = nullptr;
+  std::optional<DesignQuery> m_chartQuery;  // the inputs read for a chart; none when wrong
+  std::optional<ChartJob> m_chartJob;       // of the chart shown or running
+  std::optional<ChartOutcome> m_chart;      // the chart shown
+  QAction* m_buyAction = nullptr;
+  QAction* m_coverAction = nullptr;
+  QAction* m_printAction = nullptr;
+  QAction* m_previewAction = nullptr;
   QPointer<QWidget> m_focusBeforeSearch;   // given back when the inputs come back
   // The setup file the inputs came from or went to, and the setup it holds.
   QString m_setupPath;

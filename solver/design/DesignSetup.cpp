@@ -238,6 +238,14 @@ std::string SetupToJson(const DesignSetup& setup) {
   const DesignSetup defaults;
   if (setup.planetaryShift != defaults.planetaryShift) doc["planetaryShift"] = setup.planetaryShift;
   if (setup.planetaryMaxShift != defaults.planetaryMaxShift) doc["planetaryMaxShift"] = setup.planetaryMaxShift;
+  if (setup.targetsMode) doc["targetsMode"] = true;
+  if (!setup.leadScrew.empty()) doc["leadScrew"] = setup.leadScrew;
+  if (!setup.targets.empty()) {
+    json rows = json::array();
+    for (const TargetRow& row : setup.targets)
+      rows.push_back({{"name", row.name}, {"target", row.target}, {"tolerance", row.tolerance}});
+    doc["targets"] = std::move(rows);
+  }
   return doc.dump(2) + "\n";
 }
 
@@ -322,6 +330,27 @@ std::variant<DesignSetup, std::string> SetupFromJson(const std::string& text) {
   boolean("oneModule", setup.oneModule);
   boolean("planetaryShift", setup.planetaryShift);
   string("planetaryMaxShift", setup.planetaryMaxShift);
+  boolean("targetsMode", setup.targetsMode);
+  string("leadScrew", setup.leadScrew);
+  if (doc.contains("targets")) {
+    const json& rows = doc["targets"];
+    const char* accepts = "a list of objects with the texts \"name\", \"target\" and \"tolerance\"";
+    if (!rows.is_array()) fail("targets", accepts);
+    for (std::size_t i = 0; rows.is_array() && i < rows.size(); ++i) {
+      TargetRow row;
+      bool ok = rows[i].is_object();
+      for (const auto& [key, text] : {std::pair{"name", &row.name}, {"target", &row.target}, {"tolerance", &row.tolerance}}) {
+        if (!ok || !rows[i].contains(key)) continue;
+        if (rows[i][key].is_string()) *text = rows[i][key].get<std::string>();
+        else ok = false;
+      }
+      if (!ok) {
+        fail("targets", accepts);
+        break;
+      }
+      setup.targets.push_back(std::move(row));
+    }
+  }
   if (!problem.empty()) return problem;
   return setup;
 }

@@ -7,11 +7,19 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "DesignInput.h"
 #include "DesignSearch.h"
 
 namespace quenmar::design {
+
+// A row of the window's targets table, as typed: an optional name, the target (a ratio or a
+// thread such as 1.5mm, 20tpi, module1.25, dp24), its own tolerance (empty: the window's).
+struct TargetRow {
+  std::string name, target, tolerance;
+  friend bool operator==(const TargetRow&, const TargetRow&) = default;
+};
 
 struct DesignSetup {
   int configuration = kStartupConfiguration;  // 0..6, used unless freeTrain
@@ -52,6 +60,12 @@ struct DesignSetup {
   // largest shift of a gear (empty: 1). Saved only when they differ from these defaults.
   bool planetaryShift = false;
   std::string planetaryMaxShift = "1";
+  // Targets mode: a chart of the targets below against the lead screw instead of the one
+  // target. Written to a file only when it differs from the default, so that the setups of
+  // one target read and write exactly as before.
+  bool targetsMode = false;
+  std::string leadScrew;             // "8tpi", "2mm"; empty: none (plain ratios only)
+  std::vector<TargetRow> targets;
 
   DesignSetup();
   friend bool operator==(const DesignSetup&, const DesignSetup&) = default;

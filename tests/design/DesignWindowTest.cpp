@@ -621,7 +621,7 @@ class DesignWindowTest : public QObject {
     auto w = Open();
     QVERIFY(!Find<QWidget>(*w, "Stages")->isVisible());  // only beside a free train
     Find<QWidget>(*w, "Configuration")->setFocus(Qt::TabFocusReason);
-    const QStringList expected = {"Teeth ranges", "Target", "Tolerance", "Tolerance unit", "Best", "Max trains",
+    const QStringList expected = {"Teeth ranges", "Target", "Targets mode", "Tolerance", "Tolerance unit", "Best", "Max trains",
                                   "Distinct", "Hunting tooth", "Coaxial", "Owned gears", "Read gears file",
                                   "Module", "Geometry", "Search"};
     for (const QString& name : expected) {
