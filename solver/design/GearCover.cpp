@@ -123,7 +123,9 @@ Outcome Solve(OsiClpSolverInterface& solver, const Deadline& deadline, double cu
   CbcMain1(static_cast<int>(argv.size()), argv.data(), model, NoCallback, data);
   Outcome out;
   const bool halted = deadline.Stopped() || deadline.Passed() || model.isSecondsLimitReached() || model.status() == 1;
-  out.finished = !halted && (model.isProvenOptimal() || model.isProvenInfeasible());
+  // A search that ran to its end (status 0) proved its best optimal, or that nothing below
+  // the cutoff exists.
+  out.finished = !halted && model.status() == 0;
   out.bound = model.getBestPossibleObjValue();
   if (const double* best = model.bestSolution()) out.solution.assign(best, best + model.getNumCols());
   return out;
