@@ -269,6 +269,10 @@ TEST(ThreadChart, CoversWithTheFewestGearsOfEveryMultisetTried) {
       {2, 1, {20, 25, 30, 40, 50, 60, 127}, {}, "1.5mm 0\n1mm 0.1%\n20tpi 1%\nmodule1 2%\n"},
       {2, 1, {20, 25, 30, 40, 50, 60, 127}, {50}, "1.5mm 0.5%\n3.1 5%\n"},
       {1, 2, {20, 30, 40, 60}, {}, "1 0\n2 0\n0.75 10%\n"},
+      // Only 40*40/(20*20): one gear of each count must not pass for half of two.
+      {2, 2, {20, 30, 40}, {}, "4 0\n"},
+      // Six ratios of pairs: the counting row (a pair serves a ratio and its inverse) binds.
+      {1, 1, {20, 24, 30, 36, 40, 45, 48, 60}, {}, "1.5 0\n1.25 0\n2 0\n0.8 0\n1.2 0\n3 0\n"},
   };
   for (const auto& c : cases) {
     DesignQuery q = SmallQuery(c.stages, {20, 127});
@@ -314,6 +318,26 @@ TEST(ThreadChart, CoversWithTheFewestGearsOfEveryMultisetTried) {
     ASSERT_TRUE(error) << c.file;
     EXPECT_NEAR(*error, worst, 1e-9 * std::max(1.0, worst)) << c.file;
     EXPECT_EQ(cover.chart.ReachedCount(), targets.size());
+  }
+}
+
+// A time limit spent before the solver starts (the enumeration counts too) still gives a
+// set that reaches every target, with a lower bound no larger than it and the status saying so.
+TEST(ThreadChart, CoverOutOfTimeKeepsAFirstSet) {
+  DesignOperations quiet;
+  DesignQuery q = SmallQuery(2, {20, 127});
+  q.ownedGears.clear();
+  const std::vector<ChartTarget> targets = Targets("1.5mm 0.2%\n1mm 0.2%\n20tpi 0.2%\n13tpi 0.2%\n");
+  CoverOptions options{{}, {}, 1, 1e-9};
+  for (int n = 20; n <= 70; ++n) options.candidates.push_back(n);
+  const auto found = FewestGears(q, targets, Lead("8tpi"), 1, options, quiet, nullptr, 2);
+  ASSERT_EQ(Message(found), "");
+  const Cover& cover = std::get<Cover>(found);
+  EXPECT_EQ(cover.status, Cover::Status::TimeLimit);
+  if (!cover.gears.empty()) {
+    EXPECT_EQ(cover.chart.ReachedCount(), targets.size());
+    EXPECT_LE(cover.lowerBound, static_cast<int>(cover.gears.size()));
+    EXPECT_GE(cover.lowerBound, 4);
   }
 }
 
