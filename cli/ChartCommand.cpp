@@ -15,8 +15,6 @@ namespace {
 using namespace quenmar::design;
 
 constexpr const char* kProgram = "quenmar-solve";
-const char* const kCandidatesAccepts =
-    "accepts teeth counts from 1 to 500 and ranges A..B of them, separated by commas (such as 20..127)";
 
 std::optional<int> Whole(std::string_view text, int low, int high) {
   int value = 0;
@@ -97,23 +95,8 @@ bool IsChart(const DesignOptions& o) {
   return o.target && HasPitchUnit(*o.target);
 }
 
-Parsed<std::vector<int>> ParseCandidates(const std::string& text) {
-  std::vector<int> counts;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = text.find(',', start);
-    const std::string_view item = std::string_view(text).substr(start, comma == std::string::npos ? comma : comma - start);
-    const std::size_t dots = item.find("..");
-    const auto low = Whole(item.substr(0, dots), 1, kMaxTeeth);
-    const auto high = dots == std::string_view::npos ? low : Whole(item.substr(dots + 2), 1, kMaxTeeth);
-    if (!low || !high || *high < *low) return std::string(kCandidatesAccepts) + ", not \"" + EscapeControls(item) + "\"";
-    for (int n = *low; n <= *high; ++n) counts.push_back(n);
-    if (comma == std::string::npos) return counts;
-    start = comma + 1;
-  }
-}
-
 int RunChartSolve(const DesignOptions& o, const DesignQuery& query, std::ostream& out, std::ostream& err,
-                  const SolveEnvironment& env) {
+                  const SolveEnvironment& env, const ChartInputs* given) {
   const auto fail = [&err](const std::string& message) {
     err << kProgram << ": " << message << '\n';
     return 2;
@@ -128,7 +111,8 @@ int RunChartSolve(const DesignOptions& o, const DesignQuery& query, std::ostream
     if (const auto* message = std::get_if<std::string>(&parsed)) return fail("--lead-screw " + *message);
     lead = std::get<LeadScrew>(parsed);
   }
-  auto targets = ReadTargets(o, lead, query.tolerance);
+  if (given) lead = given->lead;
+  auto targets = given ? Parsed<std::vector<ChartTarget>>(given->targets) : ReadTargets(o, lead, query.tolerance);
   if (const auto* message = std::get_if<std::string>(&targets)) return fail(*message);
   std::vector<ChartTarget>& chartTargets = std::get<std::vector<ChartTarget>>(targets);
   if (auto problem = CheckChart(query, chartTargets, query.best)) return fail(*problem);

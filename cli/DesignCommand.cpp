@@ -67,6 +67,7 @@ enum class Format { Text, Csv, Json };
 
 struct Plan {
   DesignQuery query;
+  std::optional<ChartInputs> chart;  // a setup in Targets mode: its targets and lead screw
   Format format = Format::Text;
   geometry::OutlineFormat outlineFormat = geometry::OutlineFormat::Svg;
   double kerf = 0;
@@ -105,17 +106,25 @@ Parsed<std::vector<int>> ReadGears(const std::string& text) {
   return ParseGearFile(content);
 }
 
-// A setup saved by quenmar-design, read as the window reads it: one setup, one query.
-std::optional<std::string> ReadSetupFile(const std::string& path, DesignQuery& query) {
+// A setup saved by quenmar-design, read as the window reads it: one setup, one query, and
+// in Targets mode the chart's targets and lead screw, as the window charts them.
+std::optional<std::string> ReadSetupFile(const std::string& path, DesignQuery& query,
+                                         std::optional<ChartInputs>& chart) {
   if (path.empty()) return "--setup accepts a file name, not an empty one";
   std::string content;
   if (auto problem = ReadSmallFile(path, content)) return "--setup " + *problem;
   const std::string where = "--setup " + EscapeControls(path) + ": ";
-  const auto setup = SetupFromJson(content);
-  if (const auto* message = std::get_if<std::string>(&setup)) return where + *message;
-  const SetupReading reading = ReadSetup(std::get<DesignSetup>(setup));
+  const auto parsed = SetupFromJson(content);
+  if (const auto* message = std::get_if<std::string>(&parsed)) return where + *message;
+  const DesignSetup& saved = std::get<DesignSetup>(parsed);
+  const DesignSetup setup = saved.targetsMode ? ChartPart(saved) : saved;
+  const SetupReading reading = ReadSetup(setup);
   if (reading.query) {
     query = *reading.query;
+    if (!saved.targetsMode) return {};
+    const TargetRowsReading rows = ReadTargetRows(saved.leadScrew, saved.targets, ChartFallbackTolerance(setup, reading));
+    if (auto problem = rows.Problem()) return where + *problem;
+    chart = ChartInputs{rows.lead, rows.targets};
     return {};
   }
   // Each problem as the window shows it beside its input, named by the setup's key.
@@ -291,7 +300,7 @@ std::optional<std::string> ReadPlanetary(const DesignOptions& o, DesignQuery& q)
 std::optional<std::string> BuildPlan(const DesignOptions& o, Plan& plan) {
   DesignQuery& q = plan.query;
   if (o.setup) {
-    if (auto problem = ReadSetupFile(*o.setup, q)) return problem;
+    if (auto problem = ReadSetupFile(*o.setup, q, plan.chart)) return problem;
     return ReadFormat(o, plan);
   }
   if (o.planetary) {
@@ -495,7 +504,8 @@ int RunDesignSolve(const DesignOptions& options, std::ostream& out, std::ostream
     }
   }
 
-  if (IsChart(options)) return RunChartSolve(options, plan.query, out, err, env);
+  if (plan.chart || IsChart(options))
+    return RunChartSolve(options, plan.query, out, err, env, plan.chart ? &*plan.chart : nullptr);
 
   // The file is opened before the search, so that a path that cannot be written is
   // reported at once rather than after a long run.

@@ -196,8 +196,8 @@ int RunSolve(int argc, const char* const* argv, std::ostream& out, std::ostream&
                   "separated by commas, blanks or line breaks and # comments; a count listed twice "
                   "is two gears", "LIST|@FILE"},
       {"--setup", "Run a setup saved by quenmar-design (its JSON file), sorted by difference with its "
-                  "Max trains as --max-solutions; only --format, --list, --output and --date may "
-                  "join it", "FILE"},
+                  "Max trains as --max-solutions (a setup in Targets mode: its chart of targets); only "
+                  "--format, --list, --output and --date may join it", "FILE"},
       {"--module", "Module of the gears, mm: one for every stage or one per stage, each a decimal or a "
                    "fraction A/B above 0 and up to 100 (default 1). Any geometric option adds to CSV and "
                    "JSON each stage's module, centre distance, shifts and contact ratio, and the worst clearance. "

@@ -109,17 +109,11 @@ bool DesignWindow::TargetsMode() const { return m_targets->TargetsMode(); }
 void DesignWindow::CheckTargets() {
   // The chart reads the inputs as the single search does, but for the target (each row has
   // its own) and Best (the trains listed per target, at least one).
-  DesignSetup setup = m_inputs->Setup();
-  setup.target = "1";
-  setup.best = std::max<std::int64_t>(1, setup.best);
+  const DesignSetup setup = ChartPart(m_inputs->Setup());
   SetupReading reading = ReadSetup(setup);
   CheckForWindow(setup, reading);
   m_chartQuery = reading.query;
-  std::optional<Tolerance> fallback;
-  if (m_chartQuery) fallback = m_chartQuery->tolerance;
-  else if (const auto parsed = ParseTolerance(ToleranceText(setup)); std::holds_alternative<Tolerance>(parsed))
-    fallback = std::get<Tolerance>(parsed);
-  m_targets->Check(fallback);
+  m_targets->Check(ChartFallbackTolerance(setup, reading));
 }
 
 bool DesignWindow::ChartReady() const { return m_chartQuery.has_value() && m_targets->Current().ok; }

@@ -12,7 +12,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "ChartCommand.h"
 #include "DesignInputs.h"
 #include "InputMessage.h"
 
@@ -31,22 +30,6 @@ W* Described(W* widget, const char* name, const QString& tip) {
   widget->setProperty(kHelpTopic, QStringLiteral("targets"));
   return widget;
 }
-
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
-
-std::string CsvOf(const std::vector<TargetRow>& rows) {
-  std::string text = "name,target,tolerance\n";
-  for (const TargetRow& row : rows)
-    text += CsvField(row.name) + "," + CsvField(row.target) + "," + CsvField(row.tolerance) + "\n";
-  return text;
-}
-
-bool Blank(const TargetRow& row) { return row.name.empty() && row.target.empty() && row.tolerance.empty(); }
 
 // A line's own tolerance stands out from the one given for all by this (no typed tolerance
 // has an empty text).
@@ -261,41 +244,28 @@ bool TargetsPanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 const TargetsPanel::Reading& TargetsPanel::Check(const std::optional<Tolerance>& fallback) {
-  m_reading = Reading();
-  bool ok = true;
-  const std::string leadText = m_lead->text().trimmed().toStdString();
-  if (!leadText.empty()) {
-    auto lead = ParseLeadScrew(leadText);
-    if (const auto* message = std::get_if<std::string>(&lead)) {
-      m_leadMessage->Show(QString::fromStdString(*message), true);
-      ok = false;
-    } else {
-      m_reading.lead = std::get<LeadScrew>(lead);
-    }
-  }
-  if (ok) m_leadMessage->Show(tr("8tpi, 2mm, 3.175mm; empty: plain ratios only."), false);
-  // Each row read on its own, as a one-row file, so its message is the file reader's.
-  QStringList problems;
   const std::vector<TargetRow> rows = Rows();
+  const TargetRowsReading read = ReadTargetRows(m_lead->text().trimmed().toStdString(), rows, fallback);
+  m_reading = Reading();
+  m_reading.lead = read.lead;
+  m_reading.targets = read.targets;
+  if (read.leadProblem.empty()) m_leadMessage->Show(tr("8tpi, 2mm, 3.175mm; empty: plain ratios only."), false);
+  else m_leadMessage->Show(QString::fromStdString(read.leadProblem), true);
+  QStringList problems;
   const bool wasWriting = m_writing;
   m_writing = true;
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-    std::optional<std::string> problem;
-    if (!Blank(rows[r])) {
-      auto read = ParseTargetFile(CsvOf({rows[r]}), m_reading.lead, fallback);
-      if (const auto* message = std::get_if<std::string>(&read)) problem = message->substr(message->find(": ") + 2);
-      else m_reading.targets.push_back(std::get<std::vector<ChartTarget>>(read).front());
-    }
-    const bool badTolerance = problem && !rows[r].tolerance.empty() &&
+    const std::string& problem = read.rowProblems[r];
+    const bool badTolerance = !problem.empty() && !rows[r].tolerance.empty() &&
                               std::holds_alternative<std::string>(ParseTolerance(rows[r].tolerance));
     for (int c = 0; c < 3; ++c) {
       QTableWidgetItem* item = m_table->item(r, c);
       if (!item) continue;
-      const bool wrong = problem && c == (badTolerance ? ToleranceColumn : TargetColumn);
+      const bool wrong = !problem.empty() && c == (badTolerance ? ToleranceColumn : TargetColumn);
       item->setBackground(wrong ? QColor(255, 220, 220) : QBrush());
-      item->setToolTip(wrong ? QString::fromStdString(*problem) : QString());
+      item->setToolTip(wrong ? QString::fromStdString(problem) : QString());
     }
-    if (problem) problems << tr("Row %1: %2").arg(r + 1).arg(QString::fromStdString(*problem));
+    if (!problem.empty()) problems << tr("Row %1: %2").arg(r + 1).arg(QString::fromStdString(problem));
   }
   m_writing = wasWriting;
   if (problems.isEmpty() && m_reading.targets.empty()) problems << tr("Add a target: Insert or Add row.");
@@ -304,14 +274,14 @@ const TargetsPanel::Reading& TargetsPanel::Check(const std::optional<Tolerance>&
                             tr(" A ratio, or 1.5mm, 20tpi, module1.25, dp24; tolerance: 0.1%, 5ppm, 0.001."),
                         false);
   else m_rowsMessage->Show(problems.join(QLatin1Char(' ')), true);
-  m_reading.ok = ok && problems.isEmpty();
+  m_reading.ok = read.Ok();
   return m_reading;
 }
 
 int TargetsPanel::BuyCount() const { return m_buyCount->value(); }
 
 std::optional<std::vector<int>> TargetsPanel::Candidates() {
-  auto parsed = cli::ParseCandidates(m_candidates->text().trimmed().toStdString());
+  auto parsed = ParseCandidates(m_candidates->text().trimmed().toStdString());
   if (const auto* message = std::get_if<std::string>(&parsed)) {
     ShowQuestionProblem(tr("Candidates: %1").arg(QString::fromStdString(*message)));
     return std::nullopt;
@@ -364,8 +334,8 @@ std::optional<std::string> TargetsPanel::LoadTargets(const std::string& text) {
 std::string TargetsPanel::TargetsCsv() const {
   std::vector<TargetRow> rows;
   for (const TargetRow& row : Rows())
-    if (!Blank(row)) rows.push_back(row);
-  return CsvOf(rows);
+    if (!BlankRow(row)) rows.push_back(row);
+  return TargetRowsCsv(rows);
 }
 
 }  // namespace quenmar::design

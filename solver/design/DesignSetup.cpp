@@ -488,4 +488,76 @@ SetupReading ReadSetup(const DesignSetup& setup) {
   return reading;
 }
 
+DesignSetup ChartPart(DesignSetup setup) {
+  setup.target = "1";
+  setup.best = std::max<std::int64_t>(1, setup.best);
+  return setup;
+}
+
+std::optional<Tolerance> ChartFallbackTolerance(const DesignSetup& chartPart, const SetupReading& reading) {
+  if (reading.query) return reading.query->tolerance;
+  // Rows are still read while another input is wrong, with the tolerance as typed.
+  const Parsed<Tolerance> parsed = ParseTolerance(ToleranceText(chartPart));
+  if (const auto* tolerance = std::get_if<Tolerance>(&parsed)) return *tolerance;
+  return std::nullopt;
+}
+
+bool BlankRow(const TargetRow& row) { return row.name.empty() && row.target.empty() && row.tolerance.empty(); }
+
+namespace {
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+}  // namespace
+
+std::string TargetRowsCsv(const std::vector<TargetRow>& rows) {
+  std::string text = "name,target,tolerance\n";
+  for (const TargetRow& row : rows)
+    text += CsvField(row.name) + "," + CsvField(row.target) + "," + CsvField(row.tolerance) + "\n";
+  return text;
+}
+
+bool TargetRowsReading::Ok() const {
+  return leadProblem.empty() && !targets.empty() &&
+         std::all_of(rowProblems.begin(), rowProblems.end(), [](const std::string& p) { return p.empty(); });
+}
+
+std::optional<std::string> TargetRowsReading::Problem() const {
+  if (!leadProblem.empty())
+    return "\"leadScrew\"" + std::string(leadProblem.starts_with("accepts ") ? " " : ": ") + leadProblem;
+  for (std::size_t r = 0; r < rowProblems.size(); ++r)
+    if (!rowProblems[r].empty()) return "\"targets\" row " + std::to_string(r + 1) + ": " + rowProblems[r];
+  if (targets.empty()) return std::string("\"targets\": Targets mode needs at least one target");
+  return std::nullopt;
+}
+
+TargetRowsReading ReadTargetRows(std::string_view leadScrew, const std::vector<TargetRow>& rows,
+                                 const std::optional<Tolerance>& fallback) {
+  TargetRowsReading out;
+  const std::string leadText = Trimmed(leadScrew);
+  if (!leadText.empty()) {
+    auto lead = ParseLeadScrew(leadText);
+    if (const auto* message = std::get_if<std::string>(&lead)) out.leadProblem = *message;
+    else out.lead = std::get<LeadScrew>(lead);
+  }
+  for (const TargetRow& row : rows) {
+    std::string& problem = out.rowProblems.emplace_back();
+    if (BlankRow(row)) continue;
+    auto read = ParseTargetFile(TargetRowsCsv({row}), out.lead, fallback);
+    // The reader's "line 2: " (the line under the header) is the caller's to say.
+    if (const auto* message = std::get_if<std::string>(&read)) {
+      const std::size_t colon = message->find(": ");
+      problem = colon == std::string::npos ? *message : message->substr(colon + 2);
+    } else {
+      out.targets.push_back(std::get<std::vector<ChartTarget>>(read).front());
+    }
+  }
+  return out;
+}
+
 }  // namespace quenmar::design

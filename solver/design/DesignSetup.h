@@ -11,6 +11,7 @@
 
 #include "DesignInput.h"
 #include "DesignSearch.h"
+#include "ThreadChart.h"
 
 namespace quenmar::design {
 
@@ -122,5 +123,31 @@ SetupReading ReadSetup(const DesignSetup& setup);
 
 // The tolerance text the search and quenmar-solve take ("0.01", "5ppm", "0.01%").
 std::string ToleranceText(const DesignSetup& setup);
+
+// Targets mode, read as its chart runs, the same in the window and in quenmar-solve --setup.
+// The inputs other than the targets: the setup with its single target set aside (each row
+// has its own) and Best at least 1 (the trains listed per target).
+DesignSetup ChartPart(DesignSetup setup);
+// The tolerance of the rows that give none: the setup's, as `reading` (of ChartPart) has it.
+std::optional<Tolerance> ChartFallbackTolerance(const DesignSetup& chartPart, const SetupReading& reading);
+
+bool BlankRow(const TargetRow& row);
+// The rows as a CSV file of targets (the header "name,target,tolerance"), as --targets reads.
+std::string TargetRowsCsv(const std::vector<TargetRow>& rows);
+
+struct TargetRowsReading {
+  std::optional<LeadScrew> lead;
+  std::string leadProblem;               // empty when the lead screw reads (or is empty)
+  std::vector<ChartTarget> targets;      // of the rows that are not blank, in order
+  std::vector<std::string> rowProblems;  // one per row: empty when it reads or is blank
+  // The lead screw and every row read, and there is at least one target.
+  bool Ok() const;
+  // The first problem as one line ("leadScrew": ..., "targets" row N: ...), or nothing.
+  std::optional<std::string> Problem() const;
+};
+// Each row read on its own as the --targets reader reads a line, so its message is the
+// file reader's; against `leadScrew` (empty: none) with `fallback` where a row has no tolerance.
+TargetRowsReading ReadTargetRows(std::string_view leadScrew, const std::vector<TargetRow>& rows,
+                                 const std::optional<Tolerance>& fallback);
 
 }  // namespace quenmar::design

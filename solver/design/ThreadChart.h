@@ -71,6 +71,10 @@ struct Purchase {
   std::int64_t judged = 0, choices = 0; // fewer judged than choices when stopped
   bool stopped = false;
 };
+// The candidates of the gears to buy and of the fewest gears: teeth counts and ranges A..B
+// separated by commas, each 1..500 (ascending within a range, repeats kept).
+Parsed<std::vector<int>> ParseCandidates(std::string_view text);
+
 std::optional<std::string> CheckPurchase(const DesignQuery& query, int count, const std::vector<int>& candidates);
 Purchase BestPurchase(const DesignQuery& query, const std::vector<ChartTarget>& targets,
                       const std::optional<LeadScrew>& lead, std::int64_t best, int count,

@@ -591,3 +591,53 @@ TEST_F(DesignProcess, ChartsRefuseBadInputAndWriteEveryFormat) {
   EXPECT_EQ(partial["gears"].size(), 2u);
   EXPECT_TRUE(partial["status"].get<std::string>().starts_with("stopped, "));
 }
+
+// A setup saved in Targets mode runs its chart (not its hidden single target): the bytes of
+// --targets with the same inputs, its tolerance for the rows without one. A bad row, a bad
+// lead screw or no row at all: one line naming it, nothing written.
+TEST_F(DesignProcess, TargetsSetupRunsItsChart) {
+  const std::string gears = "20,25,30,35,40,45,50,55,60,65,70,75,80,85,90,95,100,105,110,115,120,127";
+  const auto setup = [&](const std::string& name, const std::string& lead, const nlohmann::json& rows) {
+    const nlohmann::json doc = {{"freeTrain", true}, {"stages", 2}, {"target", "3.624"}, {"tolerance", "0.01"},
+                                {"toleranceUnit", "percent"}, {"best", 2}, {"ownedGears", gears},
+                                {"minTeeth", std::vector<std::string>(12, "20")},
+                                {"maxTeeth", std::vector<std::string>(12, "127")}, {"targetsMode", true},
+                                {"leadScrew", lead}, {"targets", rows}};
+    std::ofstream(dir_ / name) << doc.dump();
+    return (dir_ / name).string();
+  };
+  const nlohmann::json rows = nlohmann::json::array(
+      {{{"name", "M6"}, {"target", "1mm"}, {"tolerance", "0"}}, {{"name", ""}, {"target", "20tpi"}, {"tolerance", ""}},
+       {{"name", ""}, {"target", ""}, {"tolerance", ""}}, {{"name", "worm"}, {"target", "module1"}, {"tolerance", "0.01%"}}});
+  const std::string good = setup("good.json", "8tpi", rows), targets = (dir_ / "targets.txt").string();
+  { std::ofstream(targets) << "M6 1mm 0\n20tpi\nworm module1 0.01%\n"; }
+  for (const char* format : {"csv", "json"}) {
+    const Outcome fromSetup = Run({"--setup", good, "--format", format});
+    const Outcome fromOptions = Run({"--stages", "2", "--gears", gears, "--lead-screw", "8tpi", "--targets", targets,
+                                     "--range", "0.01%", "--best", "2", "--format", format});
+    ASSERT_EQ(fromOptions.status, 0) << fromOptions.err;
+    EXPECT_EQ(fromSetup.status, 0) << fromSetup.err;
+    EXPECT_EQ(fromSetup.out, fromOptions.out) << format;
+    EXPECT_NE(fromSetup.out.find("20tpi"), std::string::npos);
+  }
+
+  auto badRows = rows;
+  badRows[3]["target"] = "module1x";
+  const std::string where = "quenmar-solve: --setup " + dir_.string() + "/";
+  const std::pair<std::string, std::string> refused[] = {
+      {setup("row.json", "8tpi", badRows), "row.json: \"targets\" row 4: the target accepts a ratio (3.624, 127/90), or a "
+       "thread against the lead screw: a pitch in mm (1.5mm), threads per inch (20tpi), a module (module1.25) or a "
+       "diametral pitch (dp24); \"module1x\" has no pitch above 0 before or after its unit"},
+      {setup("lead.json", "8dp", rows), "lead.json: \"leadScrew\" accepts a lead screw's pitch in mm (2mm, 3.175mm) "
+       "or in threads per inch (8tpi), above 0, not \"8dp\""},
+      {setup("none.json", "8tpi", nlohmann::json::array()), "none.json: \"targets\": Targets mode needs at least one target"},
+  };
+  const fs::path kept = dir_ / "kept.txt";
+  for (const auto& [file, message] : refused) {
+    { std::ofstream(kept) << "kept"; }
+    const Outcome o = Run({"--setup", file, "--output", kept.string()});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.err, where + message + "\n");
+    EXPECT_EQ(o.out + ReadFile(kept), "kept");
+  }
+}
