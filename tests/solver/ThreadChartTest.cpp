@@ -273,6 +273,8 @@ TEST(ThreadChart, CoversWithTheFewestGearsOfEveryMultisetTried) {
       {2, 2, {20, 30, 40}, {}, "4 0\n"},
       // Six ratios of pairs: the counting row (a pair serves a ratio and its inverse) binds.
       {1, 1, {20, 24, 30, 36, 40, 45, 48, 60}, {}, "1.5 0\n1.25 0\n2 0\n0.8 0\n1.2 0\n3 0\n"},
+      // The greedy first set holds 7 gears, the optimum 6.
+      {1, 1, {20, 24, 25, 30, 32, 36, 40, 45, 48, 60}, {}, "1.2 0\n1.25 0\n1.5 0\n1.6 0\n1.875 0\n2.4 0\n3 0\n1.28 0\n"},
   };
   for (const auto& c : cases) {
     DesignQuery q = SmallQuery(c.stages, {20, 127});
