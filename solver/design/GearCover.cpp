@@ -255,6 +255,7 @@ std::vector<int> ShrinkCover(const std::vector<std::vector<Multiset>>& lists, st
     shrunk = false;
     if (size(held) < size(best)) best = held;
     for (std::size_t t = 0; t < targets; ++t) {
+      checks += static_cast<std::int64_t>(lists[t].size());  // the sorting is work too
       inside[t].clear();
       one[t].clear();
       two[t].clear();
